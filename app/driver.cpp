@@ -1,0 +1,67 @@
+// app/driver.cpp: the fixed sequence of phases, and the error screens.
+#include "app/driver.h"
+
+#include <cstdio>
+
+#include "app/terminal.h"
+#include "browser/browser.h"
+#include "library/dir_search.h"
+#include "library/scan.h"
+#include "rewrite/rewriter.h"
+#include "scale/scale.h"
+
+namespace {
+
+constexpr const char* songs_missing =
+    "Songs not found. Place the binaries outside of your Songs folder.";
+constexpr const char* songs_unsearchable = "Failed to search Songs folder (but WHYYYYYY?!?!!)";
+
+// Shows `message` until a key is pressed, then leaves the full screen.
+int show_error_screen(CursesSession& session, const char* message) {
+  wclear(stdscr);
+  mvwaddstr(stdscr, 0, 0, message);
+  mvwaddstr(stdscr, 1, 0, "(Press any key to quit)");
+  refresh();
+  read_key();
+  end_curses(session);
+  return 0;
+}
+
+// The keyboard went away before the user finished: nothing is rewritten.
+int stop_without_input(CursesSession& session) {
+  end_curses(session);
+  std::fputs("rerate: keyboard input ended; no song file was changed\n", stderr);
+  return 1;
+}
+
+void wait_for_enter() {
+  std::fputs("Press Enter to continue\n", stdout);
+  std::fflush(stdout);
+  std::getchar();
+}
+
+}  // namespace
+
+int run_rerate() {
+  CursesSession session;
+  if (!start_curses(session)) {
+    std::fputs("rerate: cannot use this terminal for the full screen (is TERM set?)\n", stderr);
+    return 1;
+  }
+  int screen_lines = getmaxy(stdscr);
+  if (!is_directory("Songs")) return show_error_screen(session, songs_missing);
+
+  GrowArray<SongGroup> groups;
+  if (!scan_library(groups)) return show_error_screen(session, songs_unsearchable);
+
+  BrowserState browser = make_browser_state(groups, screen_lines - 3);
+  set_up_colours();
+  if (!run_browser(browser, groups)) return stop_without_input(session);
+  std::optional<ScaleTable> table = run_scale_screens();
+  if (!table) return stop_without_input(session);
+  end_curses(session);
+
+  rewrite_library(groups, *table, stdout);
+  wait_for_enter();
+  return 0;
+}

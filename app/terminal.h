@@ -1,0 +1,35 @@
+// app/terminal.h: the full-screen session, keyboard input and the highlight attribute.
+#pragma once
+
+#include <curses.h>
+
+#include <optional>
+
+// The curses screen of the run. Ended once, explicitly before the report, or on scope
+// exit on every other path, so the terminal is always given back in a usable state.
+struct CursesSession {
+  SCREEN* screen = nullptr;
+  bool active = false;
+  CursesSession() = default;
+  CursesSession(const CursesSession&) = delete;
+  CursesSession& operator=(const CursesSession&) = delete;
+  ~CursesSession();
+};
+
+// Sets up the screen on the terminal: locale, keypad keys, no newline translation, no
+// echo, cbreak, hidden cursor. Returns false when the terminal cannot be used.
+bool start_curses(CursesSession& session);
+
+// Leaves the full screen (once).
+void end_curses(CursesSession& session);
+
+// Sets up colour pair 1, black on white, the highlight of the current item.
+void set_up_colours();
+
+// The attribute that marks the current item: colour pair 1, or reverse video on a
+// terminal without colours.
+int highlight_attribute();
+
+// Reads one key from stdscr, waiting for it. Returns nothing once the keyboard input has
+// ended (the terminal is gone or input hit its end), so that no screen waits forever.
+std::optional<int> read_key();

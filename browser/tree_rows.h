@@ -1,0 +1,35 @@
+// browser/tree_rows.h: the flattened rows of the selection browser, which of them are
+// visible, and the selection marks of songs and groups.
+// Built once after the scan; afterwards only `expanded` changes.
+#pragma once
+
+#include <cstdint>
+
+#include "library/grow_array.h"
+#include "library/library.h"
+
+struct TreeRow {
+  std::int32_t group;  // index into the groups
+  std::int32_t song;   // index into the group's songs; -1 on a group row
+  std::int32_t chart;  // index into the song's charts; -1 on group and song rows
+  bool expanded;       // group and song rows: children shown
+};
+
+// One row per group, song and chart, in library order, all collapsed.
+GrowArray<TreeRow> build_rows(const GrowArray<SongGroup>& groups);
+
+// The visible row after visible row `i`, or the row count when there is none.
+int next_visible_row(const GrowArray<TreeRow>& rows, int i);
+
+// The visible row before row `i` (1 <= i <= row count; the row count gives the last
+// visible row).
+int previous_visible_row(const GrowArray<TreeRow>& rows, int i);
+
+// `all`: every chart selected (true without charts); `any`: at least one selected.
+struct Marks {
+  bool all;
+  bool any;
+};
+
+Marks song_marks(const Song& song);
+Marks group_marks(const SongGroup& group);

@@ -1,0 +1,26 @@
+// library/dir_search.h: listing a folder, the way the scan needs it.
+// Entries come in byte-wise name order, so every run sees the same order; "." and ".."
+// are never listed. Symbolic links count as what they point to.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct DirEntry {
+  std::string name;
+  bool is_directory;
+};
+
+enum class DirPattern {
+  All,        // every entry
+  SongFiles,  // names ending in ".sm", any letter case; never "._" metadata files
+};
+
+// The entries of `folder` that match `pattern`, or nothing when the folder cannot be
+// listed. An empty list means the folder was listed and nothing matched.
+std::optional<std::vector<DirEntry>> search_directory(const std::string& folder,
+                                                      DirPattern pattern);
+
+// Whether `path` names an existing folder (or a link to one).
+bool is_directory(const std::string& path);

@@ -1,0 +1,176 @@
+// songfile/tokenizer_test.cpp: the token grammar, its limits, and writing back.
+#include "songfile/tokenizer.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/temp_dir.h"
+#include "tests/support/token_helpers.h"
+
+namespace {
+
+std::string repeated(char c, std::size_t n) { return std::string(n, c); }
+
+// What a text-mode file written from `text` holds: every LF as CR LF.
+std::string as_file(std::string_view text) {
+  std::string out;
+  append_file_text(out, text);
+  return out;
+}
+
+TEST(Tokenizer, SplitsTagsValuesAndDelimiters) {
+  EXPECT_EQ("", describe_tokens(tokenize_text("")));
+  EXPECT_EQ("ID[TITLE] Value[Song A] SemicolonDelim[;]",
+            describe_tokens(tokenize_text("#TITLE:Song A;")));
+  EXPECT_EQ("ID[BPMS] Value[0.000=120.000] CommaDelim[,] Value[4.000=240.000] SemicolonDelim[;]",
+            describe_tokens(tokenize_text("#BPMS:0.000=120.000,4.000=240.000;")));
+  EXPECT_EQ("Value[0000\\n1000\\n] CommaDelim[,] Whitespace[\\n] Value[0100]",
+            describe_tokens(tokenize_text("0000\n1000\n,\n0100")));
+  EXPECT_EQ("ID[] Value[x]", describe_tokens(tokenize_text("#:x")));
+  EXPECT_EQ("ColonDelim[:] ColonDelim[:] Whitespace[ \\x09\\n\\x0B\\x0C]",
+            describe_tokens(tokenize_text(":: \t\n\v\f")));
+}
+
+TEST(Tokenizer, CommentsStartOnlyWhereATokenStarts) {
+  EXPECT_EQ("Comment[// hi\\n] ID[X]", describe_tokens(tokenize_text("// hi\n#X:")));
+  EXPECT_EQ("Value[a//b]", describe_tokens(tokenize_text("a//b")));
+  EXPECT_EQ("Value[/x]", describe_tokens(tokenize_text("/x")));
+  EXPECT_EQ("Value[x] SemicolonDelim[;] Comment[// end]",
+            describe_tokens(tokenize_text("x;// end")));
+  EXPECT_EQ("Value[0000\\n// inside\\n0000\\n] CommaDelim[,]",
+            describe_tokens(tokenize_text("0000\n// inside\n0000\n,")));
+}
+
+TEST(Tokenizer, TagNamesRunToTheNextColonWhateverLiesBetween) {
+  EXPECT_EQ("Value[x#Y] ColonDelim[:] Value[z]", describe_tokens(tokenize_text("x#Y:z")));
+  EXPECT_EQ("ID[A;B]", describe_tokens(tokenize_text("#A;B:")));
+  EXPECT_EQ("ID[TITLE;\\n#ARTIST] Value[x] SemicolonDelim[;]",
+            describe_tokens(tokenize_text("#TITLE;\n#ARTIST:x;")));
+  EXPECT_EQ("failed", describe_tokens(tokenize_text("#")));
+  EXPECT_EQ("failed", describe_tokens(tokenize_text("#TITLE:x;#")));
+  EXPECT_EQ("failed", describe_tokens(tokenize_text("#TITLE")));
+  EXPECT_EQ("failed", describe_tokens(tokenize_text("#TITLE;x;")));
+}
+
+TEST(Tokenizer, TagNamesHoldAtMost256Bytes) {
+  for (std::size_t length : {255u, 256u}) {
+    auto list = tokenize_text("#" + repeated('N', length) + ":v;");
+    ASSERT_TRUE(list) << length;
+    EXPECT_EQ(length, list->tokens[0].length);
+  }
+  EXPECT_FALSE(tokenize_text("#" + repeated('N', 257) + ":v;"));
+  EXPECT_FALSE(tokenize_text("#" + repeated('N', 256)));
+}
+
+TEST(Tokenizer, CommentsWhiteSpaceAndValuesFailFrom4096Bytes) {
+  std::string comment_4095 = "//" + repeated('c', 4093);
+  auto accepted = tokenize_text(comment_4095 + "\n#X:");
+  ASSERT_TRUE(accepted);
+  EXPECT_EQ(4096, accepted->tokens[0].length);  // with its LF
+  EXPECT_TRUE(tokenize_text(comment_4095));
+  EXPECT_FALSE(tokenize_text(comment_4095 + "c\n"));
+  EXPECT_FALSE(tokenize_text(comment_4095 + "c"));
+
+  for (char c : {' ', 'v'}) {
+    EXPECT_TRUE(tokenize_text(repeated(c, 4095) + ";")) << c;
+    EXPECT_FALSE(tokenize_text(repeated(c, 4096) + ";")) << c;
+    EXPECT_FALSE(tokenize_text(repeated(c, 4096))) << c;
+  }
+  // A CR LF counts as one character: 4095 of them read as 4095 LFs.
+  std::string crlf_run;
+  for (int i = 0; i < 4095; ++i) crlf_run += "\r\n";
+  EXPECT_TRUE(tokenize_text(crlf_run));
+  EXPECT_FALSE(tokenize_text(crlf_run + "\r\n"));
+}
+
+TEST(Tokenizer, ByteOrderMarksAreDroppedWhereATokenStartsOnly) {
+  const std::string bom = "\xEF\xBB\xBF";
+  EXPECT_EQ(describe_tokens(tokenize_text("#TITLE:A;")),
+            describe_tokens(tokenize_text(bom + "#TITLE:A;")));
+  EXPECT_EQ("ID[A] Value[x] SemicolonDelim[;] ID[B] Value[y]",
+            describe_tokens(tokenize_text("#A:x;" + bom + "#B:y")));
+  EXPECT_EQ("Value[x\\xEF\\xBB\\xBFy]", describe_tokens(tokenize_text("x" + bom + "y")));
+  EXPECT_EQ("Value[\\xEF\\xBB]", describe_tokens(tokenize_text("\xEF\xBB")));
+}
+
+TEST(Tokenizer, ReadsTextModeLineEndsAndStopsAtControlZ) {
+  EXPECT_EQ("ID[A] Value[x\\ny] SemicolonDelim[;] Whitespace[\\n]",
+            describe_tokens(tokenize_text("#A:x\r\ny;\r\n")));
+  EXPECT_EQ("Value[x\\ry] SemicolonDelim[;] Whitespace[\\r\\r\\n]",
+            describe_tokens(tokenize_text("x\ry;\r\r\r\n")));
+  EXPECT_EQ("ID[A] Value[x] SemicolonDelim[;] Whitespace[\\r]",
+            describe_tokens(tokenize_text("#A:x;\r\x1A\n")));
+
+  auto list = tokenize_text("#A:x;\x1A#B:\x1A" "anything\r\n");
+  ASSERT_TRUE(list);
+  EXPECT_EQ("ID[A] Value[x] SemicolonDelim[;]", describe_tokens(list));
+  EXPECT_EQ("\x1A#B:\x1A" "anything\r\n", kept_tail(*list));
+  // A tail that would break every rule is kept, never tokenized.
+  EXPECT_TRUE(tokenize_text("x\x1A#"));
+}
+
+TEST(Tokenizer, KeepsZeroBytesAndHighBytes) {
+  auto list = tokenize_text(std::string("#TI\0X:a\0b;\xFF", 11));
+  ASSERT_TRUE(list);
+  EXPECT_EQ("ID[TI\\x00X] Value[a\\x00b] SemicolonDelim[;] Value[\\xFF]", describe_tokens(list));
+  EXPECT_EQ("TI", token_text(*list, list->tokens[0]));
+  EXPECT_EQ(std::string("a\0b", 3), token_bytes(*list, list->tokens[1]));
+}
+
+TEST(Tokenizer, WritesBackWhatItRead) {
+  const char* inputs[] = {"",
+                          "#TITLE:Song A;\n",
+                          "a//b",
+                          "0000\n1000\n,\n0100",
+                          "// end",
+                          "#NOTES:\n     dance-single:\n     desc:\n     Hard:\n     9:\n     "
+                          "0.5,0.5:\n0000\n;\n",
+                          "x\ry;\r\r",
+                          "#A;B:\xFF:;,,::"};
+  for (const char* input : inputs) {
+    auto list = tokenize_text(input);
+    ASSERT_TRUE(list) << input;
+    EXPECT_EQ(as_file(input), write_tokens(*list)) << input;
+  }
+  std::string with_zero("#A:x\0y;\x1A\0tail\n", 14);
+  EXPECT_EQ("#A:x" + std::string("\0", 1) + "y;\x1A" + std::string("\0", 1) + "tail\n",
+            write_tokens(*tokenize_text(with_zero)));
+}
+
+TEST(Tokenizer, ReadsFilesAndRefusesWhatIsNotAFile) {
+  TempDir dir;
+  write_file(dir.path + "/song.sm", "#TITLE:A;\r\n");
+  auto list = tokenize_song_file(dir.path + "/song.sm");
+  ASSERT_TRUE(list);
+  EXPECT_EQ("ID[TITLE] Value[A] SemicolonDelim[;] Whitespace[\\n]", describe_tokens(list));
+  EXPECT_EQ(11, list->stamp.size);
+  EXPECT_FALSE(tokenize_song_file(dir.path + "/missing.sm"));
+  EXPECT_FALSE(tokenize_song_file(dir.path));
+}
+
+// Every real song file writes back to its own bytes, apart from CR LF for a bare LF and
+// the byte-order marks the tokenizer drops.
+TEST(Tokenizer, RealSongFilesWriteBackToTheirOwnBytes) {
+  std::string corpus = corpus_dir();
+  if (corpus.empty()) GTEST_SKIP() << "../shared/corpus is absent: no real song files to check";
+  int files = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(corpus + "/Songs")) {
+    if (!entry.is_regular_file() || entry.path().extension() != ".sm") continue;
+    std::string original = read_file(entry.path().string());
+    auto list = tokenize_song_file(entry.path().string());
+    ASSERT_TRUE(list) << entry.path();
+    std::string_view text = original;
+    if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+    std::string lf_only;
+    for (std::size_t i = 0; i < text.size(); ++i)
+      if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf_only += text[i];
+    std::string expected;
+    append_file_text(expected, lf_only);
+    EXPECT_EQ(expected, write_tokens(*list)) << entry.path();
+    ++files;
+  }
+  EXPECT_GE(files, 70);
+}
+
+}  // namespace
