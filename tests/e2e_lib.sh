@@ -1,0 +1,105 @@
+# tests/e2e_lib.sh: helpers for end-to-end tests of the real binary in a real terminal.
+# Sourced by tests/*_test.sh. Each test gets a fresh work folder and its own tmux server
+# (private socket), a terminal of 80 x 24, and waits for screens by polling, never by
+# sleeping for a guessed time.
+set -euo pipefail
+
+: "${RERATE_BIN:?RERATE_BIN must name the rerate binary}"
+: "${RERATE_CORPUS_DIR:=}"
+: "${E2E_TIMEOUT:=15}"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/rerate-e2e-XXXXXX")
+chmod 755 "$work"
+socket="rerate-e2e-$$-$RANDOM"
+session=rerate
+
+cleanup() {
+  tmux -L "$socket" kill-server 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  if tmux -L "$socket" has-session -t "$session" 2>/dev/null; then
+    echo "--- screen ---" >&2
+    tmux -L "$socket" capture-pane -p -t "$session" >&2 || true
+  fi
+  exit 1
+}
+
+# Ends the test as skipped (ctest counts exit status 77 as a skip).
+skip() {
+  echo "SKIP: $*"
+  exit 77
+}
+
+require_corpus() {
+  [ -n "$RERATE_CORPUS_DIR" ] && [ -d "$RERATE_CORPUS_DIR/Songs" ] ||
+    skip "../shared/corpus is absent: this test needs its real song files"
+}
+
+# Copies the corpus library to $work/Songs (the original is never touched).
+copy_corpus() {
+  cp -R "$RERATE_CORPUS_DIR/Songs" "$work/Songs"
+  chmod -R u+w "$work/Songs"
+}
+
+# Starts the tool in $work (or in the folder given as $1), with any command prefix
+# given after it (e.g. setpriv ...). Its exit status lands in $work/.exit-status.
+start_tool() {
+  local dir=${1:-$work}
+  shift || true
+  local command=""
+  local word
+  for word in "$@" "$RERATE_BIN"; do command+=" $(printf '%q' "$word")"; done
+  tmux -L "$socket" -f /dev/null new-session -d -s "$session" -x 80 -y 24 -c "$dir" \
+    "$command; echo \$? > $(printf '%q' "$work/.exit-status"); exec sleep 3600"
+}
+
+screen() {
+  tmux -L "$socket" capture-pane -p -t "$session"
+}
+
+# Waits until the screen shows the text (a fixed string).
+wait_for_text() {
+  local text=$1
+  local deadline=$((SECONDS + E2E_TIMEOUT))
+  while ((SECONDS < deadline)); do
+    if screen | grep -qF -- "$text"; then return 0; fi
+    sleep 0.05
+  done
+  fail "timed out waiting for: $text"
+}
+
+# Waits until line $1 (from 0) of the screen is exactly $2 (trailing blanks ignored).
+wait_for_line() {
+  local y=$1 text=$2
+  local deadline=$((SECONDS + E2E_TIMEOUT))
+  while ((SECONDS < deadline)); do
+    if [ "$(screen | sed -n "$((y + 1))p" | sed 's/ *$//')" = "$text" ]; then return 0; fi
+    sleep 0.05
+  done
+  fail "timed out waiting for line $y to read: $text"
+}
+
+# Sends keys by tmux name (Up Down Left Right Home End PPage NPage F5 Enter Space a ...).
+send() {
+  tmux -L "$socket" send-keys -t "$session" "$@"
+}
+
+# Waits for the tool to exit and checks its exit status.
+expect_exit_status() {
+  local want=$1
+  local deadline=$((SECONDS + E2E_TIMEOUT))
+  while ((SECONDS < deadline)); do
+    if [ -s "$work/.exit-status" ]; then
+      local got
+      got=$(cat "$work/.exit-status")
+      [ "$got" = "$want" ] || fail "exit status $got, expected $want"
+      return 0
+    fi
+    sleep 0.05
+  done
+  fail "the tool did not exit"
+}
