@@ -1,0 +1,137 @@
+// library/scan_test.cpp: the folder walk, error titles and library order.
+#include "library/scan.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "tests/support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A scratch library: files are written under <temp>/Songs, and the scan runs there.
+struct ScanTest : testing::Test {
+  TempDir dir;
+  void song(const std::string& relative, std::string_view bytes) {
+    write_file(dir.path + "/Songs/" + relative, bytes);
+  }
+  void folder(const std::string& relative) {
+    fs::create_directories(dir.path + "/Songs/" + relative);
+  }
+  GrowArray<SongGroup> scan() {
+    WorkingDir here(dir.path);
+    GrowArray<SongGroup> groups;
+    EXPECT_TRUE(scan_library(groups));
+    return groups;
+  }
+};
+
+// "group: title [folder/file], ..." per group, one line each.
+std::string describe(const GrowArray<SongGroup>& groups) {
+  std::string out;
+  for (const SongGroup& group : groups) {
+    out += group.name + ":";
+    for (const Song& song : group.songs)
+      out += " " + song.title.value_or("(none)") + " [" + song.folder + "/" + song.file + "]";
+    out += "\n";
+  }
+  return out;
+}
+
+std::string titled(std::string_view title) { return "#TITLE:" + std::string(title) + ";\n"; }
+
+TEST_F(ScanTest, SortsGroupsByNameAndSongsByTitleIgnoringCase) {
+  song("gamma/s1/a.sm", titled("x"));
+  song("beta/s1/a.sm", titled("b"));
+  song("beta/s2/a.sm", titled("Ab"));
+  song("beta/s3/a.sm", titled("a"));
+  song("beta/s4/a.sm", titled("ABC"));
+  folder("Alpha");
+  EXPECT_EQ(
+      "Alpha:\n"
+      "beta: a [s3/a.sm] Ab [s2/a.sm] ABC [s4/a.sm] b [s1/a.sm]\n"
+      "gamma: x [s1/a.sm]\n",
+      describe(scan()));
+}
+
+TEST_F(ScanTest, GivesErrorTitlesToUnreadableAndUntitledSongs) {
+  song("g/Broken/x.sm", "#TITLE:Broken;\n#");
+  song("g/Untitled/x.sm", "#ARTIST:nobody;\n");
+  song("g/Empty title/x.sm", "#TITLE:;\n");
+  song("g/Fine/x.sm", titled("0 Fine"));
+  folder("g/Folder.sm/inside.sm");
+  auto groups = scan();
+  EXPECT_EQ(
+      "g: #ERROR#Broken [Broken/x.sm] #ERROR#Empty title [Empty title/x.sm] "
+      "#ERROR#Folder.sm [Folder.sm/inside.sm] #ERROR#Untitled [Untitled/x.sm] "
+      "0 Fine [Fine/x.sm]\n",
+      describe(groups));
+  EXPECT_FALSE(groups[0].songs[0].tokens);  // unreadable: no tokens, no charts
+  EXPECT_TRUE(groups[0].songs[3].tokens);   // untitled but read
+}
+
+TEST_F(ScanTest, TakesTheFirstSongFileByNameAndIgnoresEverythingElse) {
+  song("g/two/b.sm", titled("B"));
+  song("g/two/a.SM", titled("A"));
+  song("g/two/._a.sm", "\x00\x05\x16\x07 binary");
+  song("g/two/notes.txt", titled("T"));
+  song("g/only-meta/._x.sm", titled("meta"));
+  song("g/no-song/readme.txt", "hello");
+  song("g/loose.sm", titled("loose file in a group"));
+  song("loose.sm", titled("loose file in Songs"));
+  EXPECT_EQ("g: A [two/a.SM]\n", describe(scan()));
+}
+
+TEST_F(ScanTest, FollowsSymbolicLinksToGroupsAndSongFolders) {
+  TempDir elsewhere;
+  write_file(elsewhere.path + "/Pack/s/a.sm", titled("Linked"));
+  write_file(elsewhere.path + "/Song/b.sm", titled("Linked song"));
+  folder("Real");
+  fs::create_directory_symlink(elsewhere.path + "/Pack", dir.path + "/Songs/Linked pack");
+  fs::create_directory_symlink(elsewhere.path + "/Song", dir.path + "/Songs/Real/ls");
+  fs::create_symlink(elsewhere.path + "/missing", dir.path + "/Songs/Dangling");
+  EXPECT_EQ("Linked pack: Linked [s/a.sm]\nReal: Linked song [ls/b.sm]\n", describe(scan()));
+}
+
+TEST_F(ScanTest, NeverWaitsOnASongFileThatIsAPipe) {
+  folder("g/pipe");
+  ASSERT_EQ(0, mkfifo((dir.path + "/Songs/g/pipe/p.sm").c_str(), 0644));
+  EXPECT_EQ("g: #ERROR#pipe [pipe/p.sm]\n", describe(scan()));
+}
+
+TEST_F(ScanTest, FailsOnlyWhenSongsCannotBeListed) {
+  WorkingDir here(dir.path);
+  GrowArray<SongGroup> groups;
+  EXPECT_FALSE(scan_library(groups));
+  fs::create_directory(dir.path + "/Songs");
+  EXPECT_TRUE(scan_library(groups));
+  EXPECT_EQ(0, groups.count);
+}
+
+TEST(ScanCorpus, ReadsTheRealLibrary) {
+  std::string corpus = corpus_dir();
+  if (corpus.empty()) GTEST_SKIP() << "../shared/corpus is absent: no real library to scan";
+  WorkingDir here(corpus);
+  GrowArray<SongGroup> groups;
+  ASSERT_TRUE(scan_library(groups));
+  int songs = 0;
+  int charts = 0;
+  std::vector<std::string> names;
+  for (const SongGroup& group : groups) {
+    names.push_back(group.name);
+    songs += group.songs.count;
+    for (const Song& song : group.songs) charts += song.charts.count;
+  }
+  EXPECT_EQ((std::vector<std::string>{"Community Mix", "Dance! @ Anime Destiny 2022",
+                                      "Easy As Pie 2", "HARDCORE NEZUMBxC",
+                                      "High-speed Happiness Vol.3", "misc songs", "Mixed Styles"}),
+            names);
+  EXPECT_EQ(68, songs);
+  EXPECT_EQ(237, charts);
+}
+
+}  // namespace
