@@ -1,0 +1,35 @@
+// scale/scale_screen.h: the screens that set the scale steps, one per mode and
+// difficulty that is set on its own, with a preview of meters 7 to 19.
+#pragma once
+
+#include "scale/options_screen.h"
+#include "scale/scale.h"
+
+// The steps chosen so far and the screen being shown.
+struct ScaleState {
+  ScaleTable table;
+  int mode_pos;        // -1: both modes at once; else the Mode shown
+  int difficulty_pos;  // -1: all difficulties at once; else the Difficulty shown
+};
+
+constexpr int first_step = 1;
+constexpr int last_step = 9;
+constexpr int start_step = 5;
+constexpr int first_preview_meter = 7;
+constexpr int last_preview_meter = 19;
+
+// Every step 5; the first screen of what `options` asked for.
+ScaleState make_scale_state(const OptionsState& options);
+
+// The step this screen shows: that of its first covered cell.
+int shown_step(const ScaleState& state);
+
+// Applies one key; returns true when the last screen is confirmed.
+bool handle_scale_key(ScaleState& state, int key);
+
+// Paints the current scale screen on stdscr.
+void draw_scale_screen(const ScaleState& state);
+
+// Runs the scale screens until the last is confirmed (true) or the keyboard input ends
+// (false).
+bool run_scale_screen_loop(ScaleState& state);

@@ -1,0 +1,107 @@
+// scale/scale_test.cpp: the meter conversion, and the options and scale screens run
+// together from the keyboard.
+#include "scale/scale.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "tests/support/screen_test.h"
+
+namespace {
+
+constexpr int enter = 13;
+
+TEST(ConvertMeter, StepFiveDividesByOnePointFive) {
+  const int expected[] = {5, 5, 6, 7, 7, 8, 9, 9, 10, 11, 11, 12, 13};
+  for (int meter = 7; meter <= 19; ++meter)
+    EXPECT_EQ(expected[meter - 7], convert_meter(meter, 5)) << meter;
+}
+
+TEST(ConvertMeter, HalvesRoundUp) {
+  EXPECT_EQ(8, convert_meter(9, 2));
+  EXPECT_EQ(13, convert_meter(15, 2));
+}
+
+TEST(ConvertMeter, SmallAndHugeMetersStayInRange) {
+  EXPECT_EQ(1, convert_meter(1, 9));
+  EXPECT_EQ(0, convert_meter(0, 5));
+  EXPECT_EQ(1952257861, convert_meter(2147483647, 1));
+}
+
+// Queues keys for the screens in the order given.
+void push_key_list(const std::vector<int>& keys) {
+  for (auto it = keys.rbegin(); it != keys.rend(); ++it) ungetch(*it);
+}
+
+// Keys that move a screen from step 5 to `step`, then confirm it.
+void add_screen_keys(std::vector<int>& keys, int step) {
+  for (int s = 5; s > step; --s) keys.push_back(KEY_LEFT);
+  for (int s = 5; s < step; ++s) keys.push_back(KEY_RIGHT);
+  keys.push_back(enter);
+}
+
+// The keys that choose the options, one step per screen from `steps`, in screen order.
+std::vector<int> keys_for(bool per_mode, bool per_difficulty, const std::vector<int>& steps) {
+  std::vector<int> keys;
+  if (per_mode) keys.push_back(enter);
+  keys.push_back(KEY_DOWN);
+  if (per_difficulty) keys.push_back(enter);
+  keys.push_back(KEY_DOWN);
+  keys.push_back(enter);  // Continue
+  for (int step : steps) add_screen_keys(keys, step);
+  return keys;
+}
+
+using ScaleScreensTest = ScreenTest;
+
+TEST_F(ScaleScreensTest, NeitherOptionGivesOneScreenForEverything) {
+  push_key_list(keys_for(false, false, {7}));
+  std::optional<ScaleTable> table = run_scale_screens();
+  ASSERT_TRUE(table);
+  for (auto& row : table->steps)
+    for (int step : row) EXPECT_EQ(7, step);
+}
+
+TEST_F(ScaleScreensTest, PerDifficultyGivesSixScreensBeginnerToEditForBothModes) {
+  push_key_list(keys_for(false, true, {1, 2, 3, 4, 6, 9}));
+  std::optional<ScaleTable> table = run_scale_screens();
+  ASSERT_TRUE(table);
+  const int expected[] = {1, 2, 3, 4, 6, 9};
+  for (auto& row : table->steps)
+    for (int d = 0; d < difficulty_count; ++d) EXPECT_EQ(expected[d], row[d]) << d;
+}
+
+TEST_F(ScaleScreensTest, PerModeGivesSingleThenDoubleForAllDifficulties) {
+  push_key_list(keys_for(true, false, {2, 8}));
+  std::optional<ScaleTable> table = run_scale_screens();
+  ASSERT_TRUE(table);
+  for (int d = 0; d < difficulty_count; ++d) {
+    EXPECT_EQ(2, table->steps[0][d]);
+    EXPECT_EQ(8, table->steps[1][d]);
+  }
+}
+
+TEST_F(ScaleScreensTest, BothOptionsGiveTwelveScreensSingleFirst) {
+  std::vector<int> steps = {1, 2, 3, 4, 5, 6, 7, 8, 9, 1, 2, 3};
+  push_key_list(keys_for(true, true, steps));
+  std::optional<ScaleTable> table = run_scale_screens();
+  ASSERT_TRUE(table);
+  for (int m = 0; m < mode_count; ++m)
+    for (int d = 0; d < difficulty_count; ++d)
+      EXPECT_EQ(steps[m * difficulty_count + d], table->steps[m][d]) << m << " " << d;
+}
+
+TEST_F(ScaleScreensTest, OneScreenTooFewConfirmationsIsEndedInput) {
+  std::vector<int> keys = keys_for(true, false, {5, 5});
+  keys.pop_back();  // the Double screen is never confirmed
+  push_key_list(keys);
+  EXPECT_FALSE(run_scale_screens());
+}
+
+TEST_F(ScaleScreensTest, InputEndingOnTheOptionsScreenGivesNothing) {
+  push_keys({KEY_DOWN, enter});
+  EXPECT_FALSE(run_scale_screens());
+}
+
+}  // namespace
