@@ -1,7 +1,6 @@
 // browser/browser.cpp: TEMPORARY until the browser is built: no rows, ends at once.
 #include "browser/browser.h"
 
-GrowArray<TreeRow> build_rows(const GrowArray<SongGroup>&) { return {}; }
 
 BrowserState make_browser_state(const GrowArray<SongGroup>& groups, int list_height) {
   return BrowserState{build_rows(groups), 0, 0, list_height};

@@ -15,6 +15,17 @@ struct TreeRow {
   bool expanded;       // group and song rows: children shown
 };
 
+// Whether `row` stands for a group, a song or a chart.
+inline bool is_group_row(const TreeRow& row) {
+  return row.song < 0;
+}
+inline bool is_song_row(const TreeRow& row) {
+  return row.song >= 0 && row.chart < 0;
+}
+inline bool is_chart_row(const TreeRow& row) {
+  return row.chart >= 0;
+}
+
 // One row per group, song and chart, in library order, all collapsed.
 GrowArray<TreeRow> build_rows(const GrowArray<SongGroup>& groups);
 
@@ -25,6 +36,12 @@ int next_visible_row(const GrowArray<TreeRow>& rows, int i);
 // visible row).
 int previous_visible_row(const GrowArray<TreeRow>& rows, int i);
 
+// The group row that song or chart row `i` belongs to (`i` itself on a group row).
+int group_row_of(const GrowArray<TreeRow>& rows, int i);
+
+// The song row that chart row `i` belongs to (`i` itself on a group or song row).
+int song_row_of(const GrowArray<TreeRow>& rows, int i);
+
 // `all`: every chart selected (true without charts); `any`: at least one selected.
 struct Marks {
   bool all;
@@ -33,3 +50,9 @@ struct Marks {
 
 Marks song_marks(const Song& song);
 Marks group_marks(const SongGroup& group);
+
+// 'Y' when all are selected, '*' when some are, else a space.
+char mark_char(Marks marks);
+
+// '-' on an expanded row, '+' on a collapsed one.
+char expander_char(const TreeRow& row);

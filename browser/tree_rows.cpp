@@ -1,0 +1,96 @@
+// browser/tree_rows.cpp: building the rows, stepping over hidden ones, and the marks.
+//
+// The rows are ordered by group, then song, then chart, with a group's row before its
+// songs and a song's row before its charts. The children of a row therefore form one
+// run right after it, which is what lets a collapsed row be skipped by a binary search
+// instead of a walk over its children.
+#include "browser/tree_rows.h"
+
+#include <algorithm>
+
+namespace {
+
+// The first row from `from` on for which `inside` no longer holds. `inside` must hold
+// for a leading run of the rows from `from` and for none after it, as "belongs to group
+// g" and "belongs to song s of group g" do in the row order.
+template <typename Inside>
+int end_of_run(const GrowArray<TreeRow>& rows, int from, Inside inside) {
+  return static_cast<int>(std::partition_point(rows.begin() + from, rows.end(), inside) -
+                          rows.begin());
+}
+
+void add_row(GrowArray<TreeRow>& rows, int group, int song, int chart) {
+  append(rows) = TreeRow{group, song, chart, false};
+}
+
+}  // namespace
+
+GrowArray<TreeRow> build_rows(const GrowArray<SongGroup>& groups) {
+  GrowArray<TreeRow> rows;
+  for (int g = 0; g < groups.count; ++g) {
+    add_row(rows, g, -1, -1);
+    const GrowArray<Song>& songs = groups[g].songs;
+    for (int s = 0; s < songs.count; ++s) {
+      add_row(rows, g, s, -1);
+      for (int c = 0; c < songs[s].charts.count; ++c) add_row(rows, g, s, c);
+    }
+  }
+  return rows;
+}
+
+int next_visible_row(const GrowArray<TreeRow>& rows, int i) {
+  const TreeRow& row = rows[i];
+  if (row.expanded || is_chart_row(row)) return i + 1;
+  int group = row.group;
+  int song = row.song;
+  if (is_group_row(row))
+    return end_of_run(rows, i + 1, [group](const TreeRow& r) { return r.group == group; });
+  return end_of_run(rows, i + 1,
+                    [group, song](const TreeRow& r) { return r.group == group && r.song == song; });
+}
+
+int previous_visible_row(const GrowArray<TreeRow>& rows, int i) {
+  int r = i - 1;
+  if (is_chart_row(rows[r]) && !rows[song_row_of(rows, r)].expanded) r = song_row_of(rows, r);
+  if (!is_group_row(rows[r]) && !rows[group_row_of(rows, r)].expanded) r = group_row_of(rows, r);
+  return r;
+}
+
+int group_row_of(const GrowArray<TreeRow>& rows, int i) {
+  int group = rows[i].group;
+  auto before = [group](const TreeRow& r) { return r.group < group; };
+  return static_cast<int>(std::partition_point(rows.begin(), rows.begin() + i, before) -
+                          rows.begin());
+}
+
+int song_row_of(const GrowArray<TreeRow>& rows, int i) {
+  return is_chart_row(rows[i]) ? i - rows[i].chart - 1 : i;
+}
+
+Marks song_marks(const Song& song) {
+  Marks marks{true, false};
+  for (const Chart& chart : song.charts) {
+    marks.all = marks.all && chart.selected;
+    marks.any = marks.any || chart.selected;
+  }
+  return marks;
+}
+
+Marks group_marks(const SongGroup& group) {
+  Marks marks{true, false};
+  for (const Song& song : group.songs) {
+    Marks song_mark = song_marks(song);
+    marks.all = marks.all && song_mark.all;
+    marks.any = marks.any || song_mark.any;
+  }
+  return marks;
+}
+
+char mark_char(Marks marks) {
+  if (marks.all) return 'Y';
+  return marks.any ? '*' : ' ';
+}
+
+char expander_char(const TreeRow& row) {
+  return row.expanded ? '-' : '+';
+}

@@ -1,0 +1,33 @@
+// tests/support/library_builder.cpp: in-memory song libraries.
+#include "tests/support/library_builder.h"
+
+GrowArray<SongGroup> make_library(const std::vector<TestGroup>& groups) {
+  GrowArray<SongGroup> library;
+  for (const TestGroup& test_group : groups) {
+    SongGroup& group = append(library);
+    group.name = test_group.name;
+    for (const TestSong& test_song : test_group.songs) {
+      Song& song = append(group.songs);
+      song.folder = test_song.title;
+      song.file = test_song.title + ".sm";
+      song.title = test_song.title;
+      for (const TestChart& c : test_song.charts)
+        append(song.charts) = Chart{c.mode, c.difficulty, c.meter, c.selected, -1};
+    }
+  }
+  return library;
+}
+
+TestGroup make_test_group(const std::string& name, int song_count, int charts_per_song) {
+  TestGroup group{name, {}};
+  for (int s = 0; s < song_count; ++s) {
+    TestSong song{"Song " + std::to_string(s + 1), {}};
+    for (int c = 0; c < charts_per_song; ++c) {
+      Mode mode = static_cast<Mode>(c / difficulty_count % mode_count);
+      Difficulty difficulty = static_cast<Difficulty>(c % difficulty_count);
+      song.charts.push_back(TestChart{mode, difficulty, c + 1});
+    }
+    group.songs.push_back(song);
+  }
+  return group;
+}
