@@ -6,6 +6,5 @@ BrowserState make_browser_state(const GrowArray<SongGroup>& groups, int list_hei
   return BrowserState{build_rows(groups), 0, 0, list_height};
 }
 
-bool handle_browser_key(BrowserState&, GrowArray<SongGroup>&, int) { return true; }
 
 bool run_browser(BrowserState&, GrowArray<SongGroup>&) { return true; }
