@@ -1,0 +1,106 @@
+// browser/browser_draw.cpp: painting the rows and the help lines.
+//
+// Each row is a plain prefix (expander and mark) followed by its name part; names and
+// titles go to the screen as plain text, whatever characters they hold.
+#include "browser/browser_draw.h"
+
+#include <curses.h>
+
+#include <algorithm>
+#include <string>
+
+#include "app/terminal.h"
+
+namespace {
+
+// Columns of the prefix and of the name part, per row kind.
+constexpr int group_prefix_column = 0;
+constexpr int group_name_column = 5;
+constexpr int song_prefix_column = 4;
+constexpr int song_name_column = 9;
+constexpr int chart_prefix_column = 8;
+constexpr int chart_name_column = 12;
+
+struct RowText {
+  int prefix_column;
+  std::string prefix;
+  int name_column;
+  std::string name;
+};
+
+std::string with_count(const std::string& name, int count, const char* noun) {
+  return name + " (" + std::to_string(count) + " " + noun + ")";
+}
+
+std::string box(char expander, char mark) {
+  return {expander, '[', mark, ']'};
+}
+
+RowText group_text(const TreeRow& row, const SongGroup& group) {
+  std::string prefix = box(expander_char(row), mark_char(group_marks(group)));
+  std::string name = row.expanded ? group.name : with_count(group.name, group.songs.count, "songs");
+  return {group_prefix_column, prefix, group_name_column, name};
+}
+
+RowText song_text(const TreeRow& row, const Song& song) {
+  const std::string& title = song.title ? *song.title : std::string();
+  std::string prefix = box(expander_char(row), mark_char(song_marks(song)));
+  std::string name = row.expanded ? title : with_count(title, song.charts.count, "charts");
+  return {song_prefix_column, prefix, song_name_column, name};
+}
+
+RowText chart_text(const Chart& chart) {
+  std::string prefix = {'[', chart.selected ? 'Y' : ' ', ']'};
+  std::string name = std::string(mode_name(chart.mode)) + " " +
+                     std::string(difficulty_name(chart.difficulty)) + " " +
+                     std::to_string(chart.meter);
+  return {chart_prefix_column, prefix, chart_name_column, name};
+}
+
+RowText row_text(const TreeRow& row, const GrowArray<SongGroup>& groups) {
+  const SongGroup& group = groups[row.group];
+  if (is_group_row(row)) return group_text(row, group);
+  const Song& song = group.songs[row.song];
+  if (is_song_row(row)) return song_text(row, song);
+  return chart_text(song.charts[row.chart]);
+}
+
+void draw_row(int line, const RowText& text, bool is_cursor) {
+  mvwaddstr(stdscr, line, text.prefix_column, text.prefix.c_str());
+  wmove(stdscr, line, text.name_column);
+  if (is_cursor) wattron(stdscr, highlight_attribute());
+  waddstr(stdscr, text.name.c_str());
+  if (is_cursor) wattroff(stdscr, highlight_attribute());
+}
+
+void draw_list(const BrowserState& state, const GrowArray<SongGroup>& groups, int lines) {
+  int row = 0;
+  for (int v = 0; v < state.top && row < state.rows.count; ++v)
+    row = next_visible_row(state.rows, row);
+  for (int line = 0; line < lines && row < state.rows.count; ++line) {
+    draw_row(line, row_text(state.rows[row], groups), row == state.cursor);
+    row = next_visible_row(state.rows, row);
+  }
+}
+
+void draw_help_line(int line, const char* text) {
+  if (line >= 0) mvwaddstr(stdscr, line, 0, text);
+}
+
+}  // namespace
+
+void draw_browser(const BrowserState& state, const GrowArray<SongGroup>& groups) {
+  int screen_lines = getmaxy(stdscr);
+  int list_lines = std::min(state.list_height, screen_lines);
+  wclear(stdscr);
+  draw_list(state, groups, list_lines);
+  // A name too long for its line runs on into the lines below; the lines under the list
+  // are cleared again so that they hold only the help lines.
+  if (list_lines >= 0 && list_lines < screen_lines) {
+    wmove(stdscr, list_lines, 0);
+    wclrtobot(stdscr);
+  }
+  draw_help_line(screen_lines - 2, browser_help_keys);
+  draw_help_line(screen_lines - 1, browser_help_toggles);
+  wrefresh(stdscr);
+}

@@ -1,0 +1,237 @@
+// browser/browser_draw_test.cpp: frames of the browser, read back from a curses screen.
+#include "browser/browser_draw.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "browser/browser_scroll.h"
+#include "tests/support/library_builder.h"
+#include "tests/support/screen_test.h"
+
+namespace {
+
+constexpr TestChart single_hard{Mode::Single, Difficulty::Hard, 12};
+constexpr TestChart double_expert{Mode::Double, Difficulty::Expert, 15};
+
+constexpr const char* help_keys = "(Left/Right) Collapse/expand, (Space/Enter) Select, (F5) Done";
+constexpr const char* help_toggles = "Toggle (A)ll, (S)ingle, (D)ouble";
+
+using BrowserDraw = ScreenTest;
+
+// Settles the scroll offset and draws one frame, as the loop does before reading a key.
+void draw_frame(BrowserState& state, const GrowArray<SongGroup>& groups) {
+  settle_scroll(state);
+  draw_browser(state, groups);
+}
+
+// Whether the characters of line `y` from `from` to before `to` are all highlighted
+// (`highlighted`) or all plain.
+bool span_is(int y, int from, int to, bool highlighted) {
+  for (int x = from; x < to; ++x)
+    if (is_highlighted(y, x) != highlighted) return false;
+  return true;
+}
+
+TEST_F(BrowserDraw, FirstFrameListsCollapsedGroupsWithCountsAndHelp) {
+  GrowArray<SongGroup> groups =
+      make_library({make_test_group("Alpha", 12, 3), make_test_group("Beta", 1, 1), {"Empty", {}}});
+  BrowserState state = make_browser_state(groups, 21);
+  draw_frame(state, groups);
+  EXPECT_EQ("+[ ] Alpha (12 songs)", screen_line(0));
+  EXPECT_EQ("+[ ] Beta (1 songs)", screen_line(1));
+  EXPECT_EQ("+[Y] Empty (0 songs)", screen_line(2));
+  for (int y = 3; y <= 21; ++y) EXPECT_EQ("", screen_line(y)) << y;
+  EXPECT_EQ(help_keys, screen_line(22));
+  EXPECT_EQ(help_toggles, screen_line(23));
+}
+
+TEST_F(BrowserDraw, OnlyTheNamePartOfTheCursorRowIsHighlighted) {
+  GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 12, 3)});
+  BrowserState state = make_browser_state(groups, 21);
+  draw_frame(state, groups);
+  int end = static_cast<int>(std::string("+[ ] Alpha (12 songs)").size());
+  EXPECT_TRUE(span_is(0, 0, 5, false));
+  EXPECT_TRUE(span_is(0, 5, end, true));
+  EXPECT_TRUE(span_is(0, end, 80, false));
+}
+
+TEST_F(BrowserDraw, SongAndChartRowsAtTheirColumns) {
+  GrowArray<SongGroup> groups = make_library(
+      {{"Alpha", {{"First", {single_hard, double_expert}}, {"Second", {single_hard}}}}});
+  groups[0].songs[0].charts[1].selected = true;
+  BrowserState state = make_browser_state(groups, 21);
+  state.rows[0].expanded = true;
+  state.rows[1].expanded = true;
+  state.cursor = 3;  // Double Expert
+  draw_frame(state, groups);
+  EXPECT_EQ("-[*] Alpha", screen_line(0));
+  EXPECT_EQ("    -[*] First", screen_line(1));
+  EXPECT_EQ("        [ ] Single Hard 12", screen_line(2));
+  EXPECT_EQ("        [Y] Double Expert 15", screen_line(3));
+  EXPECT_EQ("    +[ ] Second (1 charts)", screen_line(4));
+  EXPECT_TRUE(span_is(3, 0, 12, false));
+  EXPECT_TRUE(span_is(3, 12, 28, true));
+  EXPECT_TRUE(span_is(3, 28, 80, false));
+  EXPECT_TRUE(span_is(2, 0, 80, false));
+
+  state.cursor = 4;
+  draw_frame(state, groups);
+  EXPECT_TRUE(span_is(4, 0, 9, false));
+  EXPECT_TRUE(span_is(4, 9, 26, true));
+  EXPECT_TRUE(span_is(3, 0, 80, false));
+}
+
+TEST_F(BrowserDraw, FullySelectedRowsShowY) {
+  GrowArray<SongGroup> groups = make_library({{"Alpha", {{"First", {single_hard}}}}});
+  groups[0].songs[0].charts[0].selected = true;
+  BrowserState state = make_browser_state(groups, 21);
+  state.rows[0].expanded = true;
+  draw_frame(state, groups);
+  EXPECT_EQ("-[Y] Alpha", screen_line(0));
+  EXPECT_EQ("    +[Y] First (1 charts)", screen_line(1));
+}
+
+TEST_F(BrowserDraw, NamesAreShownAsWritten) {
+  GrowArray<SongGroup> groups = make_library({{"100% %d", {{"Title %s %n", {}}}}});
+  BrowserState state = make_browser_state(groups, 21);
+  draw_frame(state, groups);
+  EXPECT_EQ("+[Y] 100% %d (1 songs)", screen_line(0));
+  state.rows[0].expanded = true;
+  draw_frame(state, groups);
+  EXPECT_EQ("    +[Y] Title %s %n (0 charts)", screen_line(1));
+}
+
+TEST_F(BrowserDraw, EmptyLibraryShowsOnlyTheHelpLines) {
+  GrowArray<SongGroup> groups;
+  BrowserState state = make_browser_state(groups, 21);
+  draw_frame(state, groups);
+  for (int y = 0; y <= 21; ++y) EXPECT_EQ("", screen_line(y)) << y;
+  EXPECT_EQ(help_keys, screen_line(22));
+  EXPECT_EQ(help_toggles, screen_line(23));
+}
+
+TEST_F(BrowserDraw, OverlongNameOnTheLastListLineLeavesTheFootClear) {
+  std::string title(300, 'x');
+  GrowArray<SongGroup> groups = make_library({{"Alpha", {{title, {}}}}});
+  BrowserState state = make_browser_state(groups, 1);
+  close_screen();
+  open_screen(4, 80);
+  state.rows[0].expanded = true;
+  state.cursor = 1;
+  draw_frame(state, groups);
+  EXPECT_EQ("    +[Y] " + std::string(71, 'x'), screen_line(0));
+  EXPECT_EQ("", screen_line(1));
+  EXPECT_EQ(help_keys, screen_line(2));
+  EXPECT_EQ(help_toggles, screen_line(3));
+}
+
+// A ten-line screen: seven list lines. Alpha is open with 20 songs, so 22 rows show.
+struct ShortScreen : BrowserDraw {
+  void SetUp() override {
+    BrowserDraw::SetUp();
+    close_screen();
+    open_screen(10, 80);
+    state.rows[0].expanded = true;
+  }
+  GrowArray<SongGroup> groups =
+      make_library({make_test_group("Alpha", 20, 1), make_test_group("Beta", 2, 1)});
+  BrowserState state = make_browser_state(groups, 7);
+
+  // Moves the cursor by `steps` visible rows (negative: up) and draws.
+  void move(int steps) {
+    for (; steps > 0; --steps) state.cursor = next_visible_row(state.rows, state.cursor);
+    for (; steps < 0; ++steps) state.cursor = previous_visible_row(state.rows, state.cursor);
+    draw_frame(state, groups);
+  }
+};
+
+TEST_F(ShortScreen, CursorOnTheLastListLineScrollsByOne) {
+  move(5);
+  EXPECT_EQ(0, state.top);
+  EXPECT_EQ("-[ ] Alpha", screen_line(0));
+  EXPECT_TRUE(is_highlighted(5, 9));
+  move(1);
+  EXPECT_EQ(1, state.top);
+  EXPECT_EQ("    +[ ] Song 1 (1 charts)", screen_line(0));
+  EXPECT_EQ("    +[ ] Song 6 (1 charts)", screen_line(5));
+  EXPECT_EQ("    +[ ] Song 7 (1 charts)", screen_line(6));
+  EXPECT_TRUE(is_highlighted(5, 9));
+  EXPECT_EQ("", screen_line(7));
+  EXPECT_EQ(help_keys, screen_line(8));
+  EXPECT_EQ(help_toggles, screen_line(9));
+}
+
+TEST_F(ShortScreen, CursorOnTheFirstListLineScrollsBackByOne) {
+  move(10);
+  EXPECT_EQ(5, state.top);
+  move(-4);
+  EXPECT_EQ(5, state.top);
+  EXPECT_TRUE(is_highlighted(1, 9));
+  move(-1);
+  EXPECT_EQ(4, state.top);
+  EXPECT_TRUE(is_highlighted(1, 9));
+  EXPECT_EQ("    +[ ] Song 4 (1 charts)", screen_line(0));
+}
+
+TEST_F(ShortScreen, LastRowLeavesTheLastListLineEmptyAndHomeShowsTheTop) {
+  state.cursor = previous_visible_row(state.rows, state.rows.count);
+  draw_frame(state, groups);
+  EXPECT_EQ("+[ ] Beta (2 songs)", screen_line(5));
+  EXPECT_EQ("", screen_line(6));
+  state.cursor = 0;
+  draw_frame(state, groups);
+  EXPECT_EQ(0, state.top);
+  EXPECT_EQ("-[ ] Alpha", screen_line(0));
+}
+
+TEST_F(ShortScreen, CollapsingBelowTheCursorKeepsTheOffset) {
+  state.rows[39].expanded = true;  // Song 20, whose chart is row 40
+  handle_browser_key(state, groups, KEY_END);
+  draw_frame(state, groups);
+  EXPECT_EQ(17, state.top);
+  handle_browser_key(state, groups, KEY_UP);
+  handle_browser_key(state, groups, KEY_UP);
+  handle_browser_key(state, groups, KEY_LEFT);
+  draw_frame(state, groups);
+  EXPECT_EQ(17, state.top);
+  EXPECT_EQ("    +[ ] Song 20 (1 charts)", screen_line(3));
+  EXPECT_TRUE(is_highlighted(3, 9));
+  EXPECT_EQ("+[ ] Beta (2 songs)", screen_line(4));
+  EXPECT_EQ("", screen_line(5));
+  EXPECT_EQ("", screen_line(6));
+}
+
+TEST_F(BrowserDraw, FourLineScreenKeepsTheCursorOnItsOneListLine) {
+  GrowArray<SongGroup> groups =
+      make_library({make_test_group("Alpha", 1, 1), make_test_group("Beta", 1, 1), {"Gamma", {}}});
+  close_screen();
+  open_screen(4, 80);
+  BrowserState state = make_browser_state(groups, 1);
+  draw_frame(state, groups);
+  EXPECT_EQ("+[ ] Alpha (1 songs)", screen_line(0));
+  EXPECT_EQ("", screen_line(1));
+  EXPECT_EQ(help_keys, screen_line(2));
+  EXPECT_EQ(help_toggles, screen_line(3));
+  state.cursor = previous_visible_row(state.rows, state.rows.count);
+  draw_frame(state, groups);
+  EXPECT_EQ("+[Y] Gamma (0 songs)", screen_line(0));
+  EXPECT_TRUE(is_highlighted(0, 5));
+}
+
+TEST_F(BrowserDraw, TwoAndOneLineScreensShowWhatFitsOfTheHelp) {
+  GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 1, 1)});
+  close_screen();
+  open_screen(2, 80);
+  BrowserState state = make_browser_state(groups, -1);
+  draw_frame(state, groups);
+  EXPECT_EQ(help_keys, screen_line(0));
+  EXPECT_EQ(help_toggles, screen_line(1));
+  close_screen();
+  open_screen(1, 80);
+  state.list_height = -2;
+  draw_frame(state, groups);
+  EXPECT_EQ(help_toggles, screen_line(0));
+}
+
+}  // namespace
