@@ -1,0 +1,175 @@
+// rewrite/replace_file_test.cpp: replacing files on disk: all or nothing, links kept,
+// permissions kept, changed and unwritable files left alone.
+#include "rewrite/replace_file.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "songfile/text_file.h"
+#include "tests/support/temp_dir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string old_content = "#TITLE:Old;\r\n#NOTES:dance-single:x:Hard:12:0:0000;\r\n";
+const std::string new_content = "#TITLE:Old;\r\n#NOTES:dance-single:x:Hard:8:0:0000;\r\n";
+
+// The names in `folder`, to tell that no temporary file was left behind.
+std::set<std::string> names_in(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder))
+    names.insert(entry.path().filename().string());
+  return names;
+}
+
+FileStamp stamp_of(const std::string& path) {
+  std::optional<FileStamp> stamp = stamp_file(path);
+  EXPECT_TRUE(stamp);
+  return stamp.value_or(FileStamp{});
+}
+
+mode_t permission_bits(const std::string& path) {
+  struct stat info;
+  EXPECT_EQ(0, stat(path.c_str(), &info));
+  return info.st_mode & 07777;
+}
+
+bool is_superuser() {
+  return geteuid() == 0;
+}
+
+struct ReplaceFile : testing::Test {
+  TempDir dir;
+  std::string folder = dir.path + "/song";
+  std::string file = folder + "/song.sm";
+  void SetUp() override { write_file(file, old_content); }
+};
+
+TEST_F(ReplaceFile, WritesTheNewContentAndLeavesNoTemporaryFile) {
+  EXPECT_TRUE(replace_file(file, new_content, stamp_of(file)));
+  EXPECT_EQ(new_content, read_file(file));
+  EXPECT_EQ(std::set<std::string>{"song.sm"}, names_in(folder));
+}
+
+TEST_F(ReplaceFile, KeepsThePermissionBits) {
+  for (mode_t mode : {0640, 0604, 0755, 0600}) {
+    ASSERT_EQ(0, chmod(file.c_str(), mode));
+    EXPECT_TRUE(replace_file(file, new_content, stamp_of(file)));
+    EXPECT_EQ(mode, permission_bits(file)) << std::oct << mode;
+  }
+}
+
+TEST_F(ReplaceFile, ReplacesTheTargetOfASymbolicLinkAndKeepsTheLink) {
+  std::string real = dir.path + "/elsewhere/real.sm";
+  write_file(real, old_content);
+  fs::remove(file);
+  fs::create_symlink("../elsewhere/real.sm", file);
+  EXPECT_TRUE(replace_file(file, new_content, stamp_of(file)));
+  EXPECT_TRUE(fs::is_symlink(file));
+  EXPECT_EQ("../elsewhere/real.sm", fs::read_symlink(file).string());
+  EXPECT_EQ(new_content, read_file(real));
+  EXPECT_EQ(std::set<std::string>{"song.sm"}, names_in(folder));
+  EXPECT_EQ(std::set<std::string>{"real.sm"}, names_in(dir.path + "/elsewhere"));
+}
+
+TEST_F(ReplaceFile, DanglingOrLoopingLinksAreNotReplaced) {
+  FileStamp stamp = stamp_of(file);
+  fs::remove(file);
+  fs::create_symlink("missing.sm", file);
+  EXPECT_FALSE(replace_file(file, new_content, stamp));
+  EXPECT_FALSE(fs::exists(folder + "/missing.sm"));
+  fs::remove(file);
+  fs::create_symlink("song.sm", file);
+  EXPECT_FALSE(replace_file(file, new_content, stamp));
+  EXPECT_EQ("song.sm", fs::read_symlink(file).string());
+  EXPECT_EQ(std::set<std::string>{"song.sm"}, names_in(folder));
+}
+
+TEST_F(ReplaceFile, AFileChangedSinceItWasReadIsLeftAsItIs) {
+  FileStamp stamp = stamp_of(file);
+  std::string changed = old_content + "#EXTRA:1;\r\n";
+  write_file(file, changed);
+  EXPECT_FALSE(replace_file(file, new_content, stamp));
+  EXPECT_EQ(changed, read_file(file));
+
+  // Same size, only the modification time differs.
+  stamp = stamp_of(file);
+  struct timespec times[2] = {{0, UTIME_OMIT}, {stamp.mtime_seconds - 100, 0}};
+  ASSERT_EQ(0, utimensat(AT_FDCWD, file.c_str(), times, 0));
+  EXPECT_FALSE(replace_file(file, new_content, stamp));
+  EXPECT_EQ(changed, read_file(file));
+  EXPECT_EQ(std::set<std::string>{"song.sm"}, names_in(folder));
+}
+
+TEST_F(ReplaceFile, AFileThatIsNotThereIsNotCreated) {
+  FileStamp stamp = stamp_of(file);
+  fs::remove(file);
+  EXPECT_FALSE(replace_file(file, new_content, stamp));
+  EXPECT_TRUE(names_in(folder).empty());
+}
+
+TEST_F(ReplaceFile, AReadOnlyFileIsNotReplaced) {
+  if (is_superuser()) GTEST_SKIP() << "runs as root, who may write a read-only file";
+  ASSERT_EQ(0, chmod(file.c_str(), 0444));
+  EXPECT_FALSE(replace_file(file, new_content, stamp_of(file)));
+  EXPECT_EQ(old_content, read_file(file));
+  EXPECT_EQ(std::set<std::string>{"song.sm"}, names_in(folder));
+}
+
+TEST_F(ReplaceFile, AFolderThatTakesNoNewFileLeavesTheSongFileAlone) {
+  if (is_superuser()) GTEST_SKIP() << "runs as root, who may write into a read-only folder";
+  ASSERT_EQ(0, chmod(folder.c_str(), 0555));
+  EXPECT_FALSE(replace_file(file, new_content, stamp_of(file)));
+  ASSERT_EQ(0, chmod(folder.c_str(), 0755));
+  EXPECT_EQ(old_content, read_file(file));
+  EXPECT_EQ(std::set<std::string>{"song.sm"}, names_in(folder));
+}
+
+TEST_F(ReplaceFile, AWriteThatFailsHalfwayLeavesTheOriginalAndNoTemporaryFile) {
+  // A file size limit makes the write stop part of the way through, even for root.
+  std::string big(100000, 'x');
+  struct rlimit previous;
+  ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &previous));
+  auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limited = previous;
+  limited.rlim_cur = 4096;
+  ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limited));
+  bool replaced = replace_file(file, big, stamp_of(file));
+  setrlimit(RLIMIT_FSIZE, &previous);
+  std::signal(SIGXFSZ, previous_handler);
+  EXPECT_FALSE(replaced);
+  EXPECT_EQ(old_content, read_file(file));
+  EXPECT_EQ(std::set<std::string>{"song.sm"}, names_in(folder));
+}
+
+volatile std::sig_atomic_t interrupts_seen = 0;
+void count_interrupt(int) {
+  interrupts_seen = interrupts_seen + 1;
+}
+
+TEST(InterruptShield, HoldsInterruptsUntilItGoesAway) {
+  auto previous_handler = std::signal(SIGINT, count_interrupt);
+  interrupts_seen = 0;
+  {
+    InterruptShield shield;
+    std::raise(SIGINT);
+    EXPECT_EQ(0, interrupts_seen);
+  }
+  EXPECT_EQ(1, interrupts_seen);
+  std::signal(SIGINT, previous_handler);
+  sigset_t blocked;
+  sigprocmask(SIG_BLOCK, nullptr, &blocked);
+  EXPECT_FALSE(sigismember(&blocked, SIGTERM));
+  EXPECT_FALSE(sigismember(&blocked, SIGINT));
+}
+
+}  // namespace
