@@ -1,0 +1,27 @@
+// bench/browser_timing.h: the cost of one key in the selection browser on a library with
+// every group and song expanded.
+#pragma once
+
+#include <vector>
+
+#include "library/library.h"
+
+// The time one key took, over many presses.
+struct KeyTiming {
+  const char* key_name;
+  int presses;
+  double mean_microseconds;
+  double max_microseconds;
+};
+
+// What was measured, and on how many rows.
+struct BrowserTiming {
+  int rows;
+  std::vector<KeyTiming> keys;
+};
+
+// Builds the browser's rows for `groups` with a list height of 21, expands every row,
+// and times Down, Up, Page Down, Page Up and End from many cursor positions, and "a"
+// (which selects or clears every chart) pressed repeatedly. The charts' selection is
+// cleared again afterwards.
+BrowserTiming time_browser_keys(GrowArray<SongGroup>& groups);

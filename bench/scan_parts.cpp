@@ -1,0 +1,49 @@
+// bench/scan_parts.cpp: the scan taken apart: listing, tokenizing, reading, drawing.
+#include "bench/scan_parts.h"
+
+#include <curses.h>
+
+#include "bench/file_timing.h"
+#include "songfile/chart_reader.h"
+#include "songfile/tokenizer.h"
+
+namespace {
+
+double time_listing() {
+  double start = now_seconds();
+  list_song_files();
+  return now_seconds() - start;
+}
+
+double time_tokenizing(const std::vector<std::string>& paths) {
+  double start = now_seconds();
+  for (const std::string& path : paths) tokenize_song_file(path);
+  return now_seconds() - start;
+}
+
+double time_reading_songs(const std::vector<std::string>& paths) {
+  double start = now_seconds();
+  for (const std::string& path : paths) {
+    Song song;
+    read_song_file(path, song);
+  }
+  return now_seconds() - start;
+}
+
+// The scan's progress line, drawn the way the scan draws it.
+double time_progress_lines(const std::vector<std::string>& paths) {
+  double start = now_seconds();
+  for (const std::string& path : paths) {
+    wclear(stdscr);
+    mvwaddstr(stdscr, 0, 0, path.c_str());
+    wrefresh(stdscr);
+  }
+  return now_seconds() - start;
+}
+
+}  // namespace
+
+ScanParts time_scan_parts(const std::vector<std::string>& paths) {
+  return ScanParts{time_listing(), time_tokenizing(paths), time_reading_songs(paths),
+                   time_progress_lines(paths)};
+}
