@@ -196,6 +196,10 @@ void print_rounds(const char* what, const std::vector<double>& seconds) {
   std::printf("\n");
 }
 
+void print_part(const char* what, double seconds) {
+  std::printf("  %-40s %6.3f s\n", what, seconds);
+}
+
 void print_survey(const FileSurvey& survey) {
   std::printf(
       "song files: %d, %llu bytes (%.1f MB); sizes: min %u, median %u, 90%% %u, 99%% %u, "
@@ -212,7 +216,7 @@ void print_browser_timing(const BrowserTiming& timing) {
     std::printf("browser: no rows were built (the browser is not there yet); keys not timed\n");
     return;
   }
-  std::printf("browser keys, every group and song expanded (%d rows, list height 21):\n",
+  std::printf("browser, every group and song expanded (%d rows, list height 21), per key:\n",
               timing.rows);
   for (const KeyTiming& key : timing.keys)
     std::printf("  %-16s %5d presses   mean %10.2f us   max %10.2f us\n", key.key_name, key.presses,
@@ -241,7 +245,10 @@ Round measure_round(const std::vector<std::string>& paths, GrowArray<SongGroup>&
 int run_benchmark(const Options& options, const LibraryFolder& folder) {
   if (!provide_library(folder, options.shape)) return 2;
   if (chdir(folder.root.c_str()) != 0) return 2;
-  std::printf("machine: %ld processors online\n", sysconf(_SC_NPROCESSORS_ONLN));
+  double load[1] = {0};
+  getloadavg(load, 1);
+  std::printf("machine: %ld processors online, load average %.2f at the start\n",
+              sysconf(_SC_NPROCESSORS_ONLN), load[0]);
 
   std::vector<std::string> paths = list_song_files();
   FileSurvey survey = survey_files(paths);  // also warms the page cache for both measures
@@ -279,17 +286,22 @@ int run_benchmark(const Options& options, const LibraryFolder& folder) {
   std::uint64_t peak_after_scans = peak_memory_bytes();
   std::uint64_t memory_holding_library = current_memory_bytes();
   ScanCounts counts = count_library(groups);
-  ScanParts parts = time_scan_parts(paths);
+  start_color();  // the browser's highlight, set up after the scan as the program does
+  init_pair(1, COLOR_BLACK, COLOR_WHITE);
   BrowserTiming browser = time_browser_keys(groups);
+  groups = GrowArray<SongGroup>();
+  ScanParts parts = time_scan_parts(paths);
   close_null_screen(null_screen);
 
   std::printf("\n");
   print_rounds("raw read (open, read whole, close):", read_seconds);
   print_rounds("scan_library:", scan_seconds);
-  std::printf(
-      "  the scan's parts, each timed alone once: folder listing %.3f s, reading and "
-      "tokenizing %.3f s,\n  the same plus titles and charts %.3f s, progress lines %.3f s\n",
-      parts.listing, parts.tokenizing, parts.reading_songs, parts.progress_lines);
+  std::printf("the scan's parts, each timed alone once:\n");
+  print_part("folder listing (no file read)", parts.listing);
+  print_part("reading every file into memory it keeps", parts.reading_kept);
+  print_part("reading and tokenizing (nothing kept)", parts.tokenizing);
+  print_part("the same plus titles and charts", parts.reading_songs);
+  print_part("progress lines (clear, path, refresh)", parts.progress_lines);
   std::printf("scanned: %d groups, %d songs, %d charts, %d unreadable song files\n", counts.groups,
               counts.songs, counts.charts, counts.error_titles);
   double best_read = *std::min_element(read_seconds.begin(), read_seconds.end());

@@ -8,12 +8,15 @@
 #include "bench/file_timing.h"
 #include "bench/synthetic_library.h"
 #include "browser/browser.h"
+#include "browser/browser_draw.h"
+#include "browser/browser_scroll.h"
 
 namespace {
 
 constexpr int list_height = 21;
 constexpr int presses_per_moving_key = 1000;
 constexpr int presses_of_select_all = 300;
+constexpr int frames_to_draw = 200;
 
 struct KeyToTime {
   const char* name;
@@ -64,6 +67,31 @@ KeyTiming time_moving_key(BrowserState& state, GrowArray<SongGroup>& groups, Key
   return timing_of(key.name, clock);
 }
 
+// One frame of the browser's loop as it follows a key: the offset settled for a cursor
+// anywhere in the list, then the frame drawn into the current curses screen.
+void time_frames(BrowserState& state, const GrowArray<SongGroup>& groups,
+                 std::vector<KeyTiming>& timings) {
+  Random random{library_seed + 1};
+  PressClock settling;
+  PressClock frames;
+  for (int i = 0; i < frames_to_draw; ++i) {
+    state.cursor = pick(random, 0, state.rows.count - 1);
+    double start = now_seconds();
+    settle_scroll(state);
+    double settled = now_seconds();
+    draw_browser(state, groups);
+    double drawn = now_seconds();
+    settling.total += settled - start;
+    settling.longest = std::max(settling.longest, settled - start);
+    ++settling.presses;
+    frames.total += drawn - start;
+    frames.longest = std::max(frames.longest, drawn - start);
+    ++frames.presses;
+  }
+  timings.push_back(timing_of("scroll settling", settling));
+  timings.push_back(timing_of("whole frame", frames));
+}
+
 void clear_selection(GrowArray<SongGroup>& groups) {
   for (SongGroup& group : groups)
     for (Song& song : group.songs)
@@ -82,5 +110,6 @@ BrowserTiming time_browser_keys(GrowArray<SongGroup>& groups) {
   for (int i = 0; i < presses_of_select_all; ++i) press(clock, state, groups, 'a');
   timing.keys.push_back(timing_of("a (all charts)", clock));
   clear_selection(groups);
+  if (stdscr != nullptr) time_frames(state, groups, timing.keys);
   return timing;
 }

@@ -6,7 +6,7 @@
 
 #include "library/library.h"
 
-// The time one key took, over many presses.
+// The time one key (or one frame) took, over many presses.
 struct KeyTiming {
   const char* key_name;
   int presses;
@@ -22,6 +22,7 @@ struct BrowserTiming {
 
 // Builds the browser's rows for `groups` with a list height of 21, expands every row,
 // and times Down, Up, Page Down, Page Up and End from many cursor positions, and "a"
-// (which selects or clears every chart) pressed repeatedly. The charts' selection is
-// cleared again afterwards.
+// (which selects or clears every chart) pressed repeatedly; then, when a curses screen
+// is open, the frame that follows a key: scroll settling alone, and settling plus
+// drawing. The charts' selection is cleared again afterwards.
 BrowserTiming time_browser_keys(GrowArray<SongGroup>& groups);

@@ -8,6 +8,7 @@
 // Seconds each part took over the whole library.
 struct ScanParts {
   double listing;         // the folder searches the scan makes, nothing read
+  double reading_kept;    // reading every file whole into a buffer of its own, all kept
   double tokenizing;      // reading and tokenizing every song file
   double reading_songs;   // the same plus taking titles and charts from the tokens
   double progress_lines;  // drawing every song file's path as the scan's progress line
