@@ -92,15 +92,12 @@ TEST_F(ScaleScreensTest, BothOptionsGiveTwelveScreensSingleFirst) {
       EXPECT_EQ(steps[m * difficulty_count + d], table->steps[m][d]) << m << " " << d;
 }
 
-TEST_F(ScaleScreensTest, OneScreenTooFewConfirmationsIsEndedInput) {
+TEST_F(ScaleScreensTest, InputEndingBeforeTheLastScreenIsConfirmedGivesNothing) {
   std::vector<int> keys = keys_for(true, false, {5, 5});
   keys.pop_back();  // the Double screen is never confirmed
   push_key_list(keys);
   EXPECT_FALSE(run_scale_screens());
-}
-
-TEST_F(ScaleScreensTest, InputEndingOnTheOptionsScreenGivesNothing) {
-  push_keys({KEY_DOWN, enter});
+  push_keys({KEY_DOWN, enter});  // still on the options screen
   EXPECT_FALSE(run_scale_screens());
 }
 
