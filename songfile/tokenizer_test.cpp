@@ -118,6 +118,29 @@ TEST(Tokenizer, KeepsZeroBytesAndHighBytes) {
   EXPECT_EQ(std::string("a\0b", 3), token_bytes(*list, list->tokens[1]));
 }
 
+// Values are searched for their end several bytes at a time: the end must be found at
+// any distance from the value's start, and no other byte may end a value.
+TEST(Tokenizer, ValuesEndAtTheFirstSeparatorWhereverItFalls) {
+  for (char separator : {',', ':', ';'}) {
+    for (std::size_t length = 1; length <= 24; ++length) {
+      auto list = tokenize_text(repeated('0', length) + separator + "1000" + separator);
+      ASSERT_TRUE(list);
+      ASSERT_EQ(4u, list->tokens.size()) << separator << length;
+      EXPECT_EQ(length, list->tokens[0].length) << separator << length;
+      EXPECT_EQ(std::string(1, separator), token_text(*list, list->tokens[1])) << length;
+      EXPECT_EQ("1000", token_text(*list, list->tokens[2])) << separator << length;
+    }
+  }
+  std::string every_other_byte = "x";
+  for (int byte = 0; byte < 256; ++byte)
+    if (byte != ',' && byte != ':' && byte != ';' && byte != 0x1A)
+      every_other_byte += static_cast<char>(byte);
+  auto list = tokenize_text(every_other_byte + every_other_byte + ";");
+  ASSERT_TRUE(list);
+  ASSERT_EQ(2u, list->tokens.size());
+  EXPECT_EQ(2 * every_other_byte.size(), list->tokens[0].length);
+}
+
 TEST(Tokenizer, WritesBackWhatItRead) {
   const char* inputs[] = {"",
                           "#TITLE:Song A;\n",
