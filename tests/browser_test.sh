@@ -55,8 +55,8 @@ expect_screen <<'LINES'
 +[ ] Mixed Styles (11 songs)
 LINES
 
-# Select a whole (collapsed) song, then open a second group and song from the end.
-send Down Down Right Space End Up Up Up Right Right
+# Select a whole (collapsed) song with Enter, then open a second group and song from the end.
+send Down Down Right Enter End Up Up Up Right Right
 wait_for_line 15 "    -[ ] My Heart Bleeds"
 expect_screen <<'LINES'
 +[ ] Community Mix (24 songs)
