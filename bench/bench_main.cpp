@@ -31,8 +31,9 @@ constexpr const char* usage =
     "usage: rerate_bench [--songs N] [--groups N] [--rounds N] [--dir FOLDER]\n"
     "  --songs N     songs in the library (default 20000)\n"
     "  --groups N    group folders (default: one per 100 songs, at least 1)\n"
-    "  --rounds N    times the raw read and the scan are each measured (default 3; the\n"
-    "                best round counts)\n"
+    "  --rounds N    times the raw read and the scan are each measured (default 3); the\n"
+    "                target compares the first scan (fresh memory, like the program's\n"
+    "                one scan) with the best raw read\n"
     "  --dir FOLDER  write the library to FOLDER/Songs and keep it; a later run with the\n"
     "                same --songs and --groups reuses it instead of writing it again\n";
 
@@ -227,6 +228,7 @@ void print_browser_timing(const BrowserTiming& timing) {
 struct Round {
   double read_seconds;
   double scan_seconds;
+  long scan_page_faults;
   bool scan_ok;
 };
 
@@ -236,9 +238,11 @@ Round measure_round(const std::vector<std::string>& paths, GrowArray<SongGroup>&
   read_files_raw(paths);
   round.read_seconds = now_seconds() - start;
   groups = GrowArray<SongGroup>();  // the previous round's library goes first
+  long faults = minor_page_faults();
   start = now_seconds();
   round.scan_ok = scan_library(groups);
   round.scan_seconds = now_seconds() - start;
+  round.scan_page_faults = minor_page_faults() - faults;
   return round;
 }
 
@@ -276,9 +280,11 @@ int run_benchmark(const Options& options, const LibraryFolder& folder) {
   std::vector<double> scan_seconds;
   bool scans_ok = true;
   std::uint64_t peak_after_first_scan = 0;
+  std::vector<long> scan_page_faults;
   for (int r = 0; r < options.rounds; ++r) {
     Round round = measure_round(paths, groups);
     if (r == 0) peak_after_first_scan = peak_memory_bytes();
+    scan_page_faults.push_back(round.scan_page_faults);
     read_seconds.push_back(round.read_seconds);
     scan_seconds.push_back(round.scan_seconds);
     scans_ok = scans_ok && round.scan_ok;
@@ -296,6 +302,11 @@ int run_benchmark(const Options& options, const LibraryFolder& folder) {
   std::printf("\n");
   print_rounds("raw read (open, read whole, close):", read_seconds);
   print_rounds("scan_library:", scan_seconds);
+  std::printf(
+      "  the first scan, into fresh memory as the program's one scan: %.3f s with %ld page "
+      "faults;\n  later rounds reuse memory freed by the round before (%ld page faults in "
+      "the last)\n",
+      scan_seconds.front(), scan_page_faults.front(), scan_page_faults.back());
   std::printf("the scan's parts, each timed alone once:\n");
   print_part("folder listing (no file read)", parts.listing);
   print_part("reading every file into memory it keeps", parts.reading_kept);
@@ -306,7 +317,9 @@ int run_benchmark(const Options& options, const LibraryFolder& folder) {
               counts.songs, counts.charts, counts.error_titles);
   double best_read = *std::min_element(read_seconds.begin(), read_seconds.end());
   double best_scan = *std::min_element(scan_seconds.begin(), scan_seconds.end());
-  double ratio = best_scan / best_read;
+  // The program scans once, in a fresh process: the first round is the one a user waits for.
+  double first_scan = scan_seconds.front();
+  double ratio = first_scan / best_read;
   bool complete = scans_ok && counts.songs == survey.files && counts.error_titles == 0;
   bool time_ok = ratio <= scan_to_read_limit;
   std::uint64_t memory_limit =
@@ -327,8 +340,10 @@ int run_benchmark(const Options& options, const LibraryFolder& folder) {
   std::printf("\ntargets:\n");
   std::printf("  scan found every song file:       %s (%d of %d)\n", verdict(complete),
               counts.songs, survey.files);
-  std::printf("  scan <= 2 x raw read:             %s (%.3f s / %.3f s = %.2f)\n", verdict(time_ok),
-              best_scan, best_read, ratio);
+  std::printf(
+      "  scan <= 2 x raw read:             %s (first scan %.3f s / best read %.3f s = %.2f; "
+      "best scan %.3f s = %.2f)\n",
+      verdict(time_ok), first_scan, best_read, ratio, best_scan, best_scan / best_read);
   std::printf("  peak <= 2 x library + 32 MB:      %s (%.1f MB <= 2 x %.1f MB + 32 MB = %.1f MB)\n",
               verdict(memory_ok), megabytes(peak_after_scans), megabytes(survey.bytes),
               megabytes(memory_limit));

@@ -53,6 +53,12 @@ std::uint64_t peak_memory_bytes() {
   return static_cast<std::uint64_t>(usage.ru_maxrss) * 1024;  // Linux reports KiB
 }
 
+long minor_page_faults() {
+  struct rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_minflt;
+}
+
 std::uint64_t current_memory_bytes() {
   unsigned long long pages_total = 0;
   unsigned long long pages_resident = 0;

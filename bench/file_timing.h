@@ -12,6 +12,10 @@ double now_seconds();
 // The most memory the process has held in RAM so far (getrusage's ru_maxrss), in bytes.
 std::uint64_t peak_memory_bytes();
 
+// Page faults the process has taken so far that needed no disk (ru_minflt): mostly
+// memory touched for the first time.
+long minor_page_faults();
+
 // The memory the process holds in RAM now, in bytes.
 std::uint64_t current_memory_bytes();
 
