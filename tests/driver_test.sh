@@ -1,5 +1,21 @@
-# tests/driver_test.sh: the error screens, an empty library and a real library, end to end.
+# tests/driver_test.sh: the whole run end to end: the error screens, an empty library and
+# a real library reaching the final prompt.
 source "$(dirname "$0")/e2e_lib.sh"
+
+restart() {
+  tmux -L "$socket" kill-server 2>/dev/null || true
+  rm -f "$work/.exit-status"
+  start_tool
+}
+
+# Leaves the browser with F5 and confirms the options and the single scale screen.
+finish_with_default_scale() {
+  send F5
+  wait_for_text "Continue"
+  send Down Down Enter
+  wait_for_text "Use arrow keys set a rating scale. Press Space/Enter to continue."
+  send Enter
+}
 
 # No Songs folder: the first error screen; any key quits with status 0.
 start_tool
@@ -7,13 +23,51 @@ wait_for_line 0 "Songs not found. Place the binaries outside of your Songs folde
 wait_for_line 1 "(Press any key to quit)"
 send x
 expect_exit_status 0
-tmux -L "$socket" kill-server
 
+# Songs is a plain file: the same screen.
 echo "Songs is a plain file" > "$work/Songs"
-rm -f "$work/.exit-status"
-start_tool
+restart
 wait_for_line 0 "Songs not found. Place the binaries outside of your Songs folder."
 send Space
 expect_exit_status 0
-tmux -L "$socket" kill-server
+
+# Songs cannot be listed: the second error screen (only bites when not root).
+rm "$work/Songs"
+if [ "$(id -u)" -ne 0 ]; then
+  mkdir -m 000 "$work/Songs"
+  restart
+  wait_for_line 0 "Failed to search Songs folder (but WHYYYYYY?!?!!)"
+  wait_for_line 1 "(Press any key to quit)"
+  send q
+  expect_exit_status 0
+  rmdir "$work/Songs"
+fi
+
+# An empty library: an empty list with the help lines; the report holds only the prompt.
+mkdir "$work/Songs"
+restart
+wait_for_line 22 "(Left/Right) Collapse/expand, (Space/Enter) Select, (F5) Done"
+wait_for_line 23 "Toggle (A)ll, (S)ingle, (D)ouble"
+[ -z "$(screen | head -n 21 | tr -d ' \n')" ] || fail "the list of an empty library is not empty"
+finish_with_default_scale
+wait_for_text "Press Enter to continue"
+[ "$(screen | grep -c .)" -eq 1 ] || fail "the report of an empty library holds more than the prompt"
+send Enter
+expect_exit_status 0
+rmdir "$work/Songs"
+
+# A real library with nothing selected: nothing is written.
+if [ -n "$RERATE_CORPUS_DIR" ] && [ -d "$RERATE_CORPUS_DIR/Songs" ]; then
+  copy_corpus
+  restart
+  wait_for_line 0 "+[ ] Community Mix (24 songs)"
+  finish_with_default_scale
+  wait_for_text "Press Enter to continue"
+  [ "$(screen | grep -c .)" -eq 1 ] || fail "a run with nothing selected reported something"
+  send Enter
+  expect_exit_status 0
+  diff -r "$RERATE_CORPUS_DIR/Songs" "$work/Songs" >/dev/null || fail "an unselected library changed"
+else
+  echo "SKIP part: ../shared/corpus is absent, the real-library run is not checked"
+fi
 echo ok
