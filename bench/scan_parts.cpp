@@ -4,6 +4,7 @@
 #include <curses.h>
 
 #include "bench/file_timing.h"
+#include "library/progress_line.h"
 #include "songfile/chart_reader.h"
 #include "songfile/text_file.h"
 #include "songfile/tokenizer.h"
@@ -43,14 +44,11 @@ double time_reading_songs(const std::vector<std::string>& paths) {
   return now_seconds() - start;
 }
 
-// The scan's progress line, drawn the way the scan draws it.
+// The scan's progress line for every path, as the scan shows it.
 double time_progress_lines(const std::vector<std::string>& paths) {
+  ProgressLine progress;
   double start = now_seconds();
-  for (const std::string& path : paths) {
-    wclear(stdscr);
-    mvwaddstr(stdscr, 0, 0, path.c_str());
-    wrefresh(stdscr);
-  }
+  for (const std::string& path : paths) show_progress(progress, path);
   return now_seconds() - start;
 }
 

@@ -78,8 +78,16 @@ bool read_whitespace(Reader& in) {
   return add_token(in, TokenKind::Whitespace, start, in.pos - start);
 }
 
-// The bytes of `word` equal to `c` have their high bit set. The first flagged byte in
-// memory order is always a true match; bytes after it may be flagged falsely (borrow).
+// Eight bytes with the first one in memory as the lowest, whatever the machine's order.
+std::uint64_t load_eight_bytes(const char* bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, 8);
+  if constexpr (std::endian::native == std::endian::big) word = __builtin_bswap64(word);
+  return word;
+}
+
+// The bytes of `word` equal to `c` have their high bit set. The lowest flagged byte is
+// always a true match; higher ones may be flagged falsely (a borrow runs upwards).
 std::uint64_t flag_bytes_equal(std::uint64_t word, char c) {
   constexpr std::uint64_t ones = 0x0101010101010101ULL;
   constexpr std::uint64_t highs = 0x8080808080808080ULL;
@@ -87,23 +95,15 @@ std::uint64_t flag_bytes_equal(std::uint64_t word, char c) {
   return (x - ones) & ~x & highs;
 }
 
-// Position of the first flagged byte of a non-zero `flags`, in memory order.
-std::size_t first_flagged(std::uint64_t flags) {
-  if constexpr (std::endian::native == std::endian::little)
-    return std::countr_zero(flags) / 8;
-  else
-    return std::countl_zero(flags) / 8;
-}
 
 // The position of the first ',', ':' or ';' at or after `from`, or `size`. Note data
 // runs for many bytes between separators, so eight bytes are looked at in one go.
 std::size_t find_separator(const char* text, std::size_t from, std::size_t size) {
   while (size - from >= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, text + from, 8);
+    std::uint64_t word = load_eight_bytes(text + from);
     std::uint64_t flags =
         flag_bytes_equal(word, ',') | flag_bytes_equal(word, ':') | flag_bytes_equal(word, ';');
-    if (flags != 0) return from + first_flagged(flags);
+    if (flags != 0) return from + std::countr_zero(flags) / 8;
     from += 8;
   }
   while (from < size && !is_separator(text[from])) ++from;
