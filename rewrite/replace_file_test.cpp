@@ -15,6 +15,7 @@
 
 #include "songfile/text_file.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/unprivileged.h"
 
 namespace fs = std::filesystem;
 
@@ -41,10 +42,6 @@ mode_t permission_bits(const std::string& path) {
   struct stat info;
   EXPECT_EQ(0, stat(path.c_str(), &info));
   return info.st_mode & 07777;
-}
-
-bool is_superuser() {
-  return geteuid() == 0;
 }
 
 struct ReplaceFile : testing::Test {
@@ -117,18 +114,25 @@ TEST_F(ReplaceFile, AFileThatIsNotThereIsNotCreated) {
   EXPECT_TRUE(names_in(folder).empty());
 }
 
+// "true" or "false": whether the file was replaced, as the user nobody when run as root.
+std::string replace_unprivileged(const std::string& tree, const std::string& file,
+                                 const std::string& content) {
+  FileStamp stamp = stamp_of(file);
+  auto replaced = run_unprivileged(
+      tree, [&] { return std::string(replace_file(file, content, stamp) ? "true" : "false"); });
+  return replaced.value_or("could not run as an unprivileged user");
+}
+
 TEST_F(ReplaceFile, AReadOnlyFileIsNotReplaced) {
-  if (is_superuser()) GTEST_SKIP() << "runs as root, who may write a read-only file";
   ASSERT_EQ(0, chmod(file.c_str(), 0444));
-  EXPECT_FALSE(replace_file(file, new_content, stamp_of(file)));
+  EXPECT_EQ("false", replace_unprivileged(dir.path, file, new_content));
   EXPECT_EQ(old_content, read_file(file));
   EXPECT_EQ(std::set<std::string>{"song.sm"}, names_in(folder));
 }
 
 TEST_F(ReplaceFile, AFolderThatTakesNoNewFileLeavesTheSongFileAlone) {
-  if (is_superuser()) GTEST_SKIP() << "runs as root, who may write into a read-only folder";
   ASSERT_EQ(0, chmod(folder.c_str(), 0555));
-  EXPECT_FALSE(replace_file(file, new_content, stamp_of(file)));
+  EXPECT_EQ("false", replace_unprivileged(dir.path, file, new_content));
   ASSERT_EQ(0, chmod(folder.c_str(), 0755));
   EXPECT_EQ(old_content, read_file(file));
   EXPECT_EQ(std::set<std::string>{"song.sm"}, names_in(folder));
