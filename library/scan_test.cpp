@@ -36,7 +36,7 @@ std::string describe(const GrowArray<SongGroup>& groups) {
   for (const SongGroup& group : groups) {
     out += group.name + ":";
     for (const Song& song : group.songs)
-      out += " " + song.title.value_or("(none)") + " [" + song.folder + "/" + song.file + "]";
+      out += ' ' + song.title.value_or("(none)") + " [" + song.folder + '/' + song.file + ']';
     out += "\n";
   }
   return out;

@@ -12,6 +12,14 @@ namespace {
 
 std::string repeated(char c, std::size_t n) { return std::string(n, c); }
 
+// A tag of `length` name bytes, followed by `rest`.
+std::string tag(std::size_t length, std::string_view rest) {
+  std::string text = "#";
+  text.append(length, 'N');
+  text.append(rest);
+  return text;
+}
+
 // What a text-mode file written from `text` holds: every LF as CR LF.
 std::string as_file(std::string_view text) {
   std::string out;
@@ -55,12 +63,12 @@ TEST(Tokenizer, TagNamesRunToTheNextColonWhateverLiesBetween) {
 
 TEST(Tokenizer, TagNamesHoldAtMost256Bytes) {
   for (std::size_t length : {255u, 256u}) {
-    auto list = tokenize_text("#" + repeated('N', length) + ":v;");
+    auto list = tokenize_text(tag(length, ":v;"));
     ASSERT_TRUE(list) << length;
     EXPECT_EQ(length, list->tokens[0].length);
   }
-  EXPECT_FALSE(tokenize_text("#" + repeated('N', 257) + ":v;"));
-  EXPECT_FALSE(tokenize_text("#" + repeated('N', 256)));
+  EXPECT_FALSE(tokenize_text(tag(257, ":v;")));
+  EXPECT_FALSE(tokenize_text(tag(256, "")));
 }
 
 TEST(Tokenizer, CommentsWhiteSpaceAndValuesFailFrom4096Bytes) {
