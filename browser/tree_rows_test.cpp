@@ -140,12 +140,12 @@ bool is_visible(const GrowArray<TreeRow>& rows, int i) {
 TEST(TreeRows, WalksAgreeWithVisibilityOnMixedExpansions) {
   std::mt19937 random(7);
   for (int round = 0; round < 50; ++round) {
-    std::vector<TestGroup> spec;
+    std::vector<TestGroup> shape;
     int group_count = 1 + static_cast<int>(random() % 5);
     for (int g = 0; g < group_count; ++g)
-      spec.push_back(make_test_group("G" + std::to_string(g), static_cast<int>(random() % 4),
+      shape.push_back(make_test_group("G" + std::to_string(g), static_cast<int>(random() % 4),
                                      static_cast<int>(random() % 4)));
-    GrowArray<SongGroup> groups = make_library(spec);
+    GrowArray<SongGroup> groups = make_library(shape);
     GrowArray<TreeRow> rows = build_rows(groups);
     for (TreeRow& row : rows) row.expanded = random() % 2 == 0;
     std::string expected;

@@ -16,43 +16,13 @@
 
 #include "library/scan.h"
 #include "rewrite/song_writer.h"
+#include "tests/support/song_text.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string crlf(std::string_view text) {
-  std::string out;
-  append_file_text(out, text);
-  return out;
-}
-
-std::string notes(std::string_view type, std::string_view difficulty, std::string_view meter,
-                  std::string_view data = "0000\n1000\n") {
-  std::string block = "#NOTES:\n     ";
-  block += type;
-  block += ":\n     :\n     ";
-  block += difficulty;
-  block += ":\n     ";
-  block += meter;
-  block += ":\n     0.1,0.2,0.3,0.4,0.5:\n";
-  block += data;
-  block += ";\n";
-  return block;
-}
-
-std::string song_file(std::string_view title, std::string_view blocks) {
-  return "#TITLE:" + std::string(title) + ";\n#BPMS:0.000=120.000;\n" + std::string(blocks);
-}
-
-ScaleTable table_of(int step) {
-  ScaleTable table;
-  for (auto& row : table.steps)
-    for (int& cell : row) cell = step;
-  return table;
-}
 
 // The report `rewrite_library` gives for the library.
 std::string rewrite_with_report(const GrowArray<SongGroup>& groups, const ScaleTable& table) {

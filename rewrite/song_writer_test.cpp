@@ -7,43 +7,9 @@
 #include <string_view>
 
 #include "songfile/chart_reader.h"
-#include "tests/support/token_helpers.h"
+#include "tests/support/song_text.h"
 
 namespace {
-
-// A song read from `bytes` as if they were its file.
-Song read_song(std::string_view bytes) {
-  Song song;
-  song.tokens = tokenize_text(bytes);
-  if (song.tokens) read_song_tokens(song);
-  return song;
-}
-
-// What a file written from `text` holds: every LF as CR LF.
-std::string crlf(std::string_view text) {
-  std::string out;
-  append_file_text(out, text);
-  return out;
-}
-
-ScaleTable table_of(int step) {
-  ScaleTable table;
-  for (auto& row : table.steps)
-    for (int& cell : row) cell = step;
-  return table;
-}
-
-// One NOTES block as song files usually lay it out.
-std::string notes(std::string_view type, std::string_view difficulty, std::string_view meter) {
-  std::string block = "#NOTES:\n     ";
-  block += type;
-  block += ":\n     someone:\n     ";
-  block += difficulty;
-  block += ":\n     ";
-  block += meter;
-  block += ":\n     0.1,0.2,0.3,0.4,0.5:\n0000\n1000\n;\n";
-  return block;
-}
 
 const std::string header = "#TITLE:Song A;\n#BPMS:0.000=120.000;\n";
 

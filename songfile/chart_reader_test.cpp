@@ -4,18 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.h"
-#include "tests/support/token_helpers.h"
+#include "tests/support/song_text.h"
 
 namespace {
-
-// Reads `text` as a song file's content into a fresh Song.
-Song read_text(std::string_view text) {
-  Song song;
-  song.tokens = tokenize_text(text);
-  EXPECT_TRUE(song.tokens) << text;
-  if (song.tokens) read_song_tokens(song);
-  return song;
-}
 
 // The song's charts as "Mode Difficulty meter" items, e.g. "Single Hard 9".
 std::string describe_charts(const Song& song) {
@@ -30,43 +21,38 @@ std::string describe_charts(const Song& song) {
   return out;
 }
 
-std::string notes(std::string_view type, std::string_view difficulty, std::string_view meter) {
-  return "#NOTES:\n     " + std::string(type) + ":\n     desc:\n     " + std::string(difficulty) +
-         ":\n     " + std::string(meter) + ":\n     0.5,0.5,0.5,0.5,0.5:\n0000\n;\n";
-}
-
 TEST(ChartReader, ReadsChartsOfKnownTypesAndDifficulties) {
-  EXPECT_EQ("Single Hard 9", describe_charts(read_text(notes("dance-single", "Hard", "9"))));
+  EXPECT_EQ("Single Hard 9", describe_charts(read_song(notes("dance-single", "Hard", "9"))));
   EXPECT_EQ("Double Expert 12",
-            describe_charts(read_text(notes("dance-double", "Challenge", "12"))));
-  EXPECT_EQ("", describe_charts(read_text(notes("dance-single", "Expert", "9"))));
-  EXPECT_EQ("", describe_charts(read_text(notes("dance-couple", "Hard", "9"))));
-  EXPECT_EQ("", describe_charts(read_text(notes("Dance-Single", "Hard", "9"))));
-  EXPECT_EQ("", describe_charts(read_text(notes("dance-single", "hard", "9"))));
-  EXPECT_EQ("", describe_charts(read_text("#NOTES:dance-single :d:Hard:9:x;")));
-  EXPECT_EQ("", describe_charts(read_text("#NOTES:dance-single:d:Hard :9:x;")));
+            describe_charts(read_song(notes("dance-double", "Challenge", "12"))));
+  EXPECT_EQ("", describe_charts(read_song(notes("dance-single", "Expert", "9"))));
+  EXPECT_EQ("", describe_charts(read_song(notes("dance-couple", "Hard", "9"))));
+  EXPECT_EQ("", describe_charts(read_song(notes("Dance-Single", "Hard", "9"))));
+  EXPECT_EQ("", describe_charts(read_song(notes("dance-single", "hard", "9"))));
+  EXPECT_EQ("", describe_charts(read_song("#NOTES:dance-single :d:Hard:9:x;")));
+  EXPECT_EQ("", describe_charts(read_song("#NOTES:dance-single:d:Hard :9:x;")));
   EXPECT_EQ("Single Beginner 1, Single Easy 2, Double Medium 3, Double Edit 4",
-            describe_charts(read_text(notes("dance-single", "Beginner", "1") +
+            describe_charts(read_song(notes("dance-single", "Beginner", "1") +
                                       notes("dance-single", "Easy", "2") +
                                       notes("dance-double", "Medium", "3") +
                                       notes("dance-double", "Edit", "4"))));
 }
 
 TEST(ChartReader, ReadsTheLeadingDigitsOfAMeter) {
-  EXPECT_EQ("Single Hard 10", describe_charts(read_text(notes("dance-single", "Hard", "10abc"))));
-  EXPECT_EQ("Single Hard 7", describe_charts(read_text(notes("dance-single", "Hard", "007"))));
-  EXPECT_EQ("Single Hard 12", describe_charts(read_text(notes("dance-single", "Hard", "12  "))));
+  EXPECT_EQ("Single Hard 10", describe_charts(read_song(notes("dance-single", "Hard", "10abc"))));
+  EXPECT_EQ("Single Hard 7", describe_charts(read_song(notes("dance-single", "Hard", "007"))));
+  EXPECT_EQ("Single Hard 12", describe_charts(read_song(notes("dance-single", "Hard", "12  "))));
   EXPECT_EQ("Single Hard 2147483647",
-            describe_charts(read_text(notes("dance-single", "Hard", "99999999999999999999"))));
+            describe_charts(read_song(notes("dance-single", "Hard", "99999999999999999999"))));
   for (const char* meter : {"0", "abc", "+3", "-3", " "})
-    EXPECT_EQ("", describe_charts(read_text(notes("dance-single", "Hard", meter)))) << meter;
+    EXPECT_EQ("", describe_charts(read_song(notes("dance-single", "Hard", meter)))) << meter;
   EXPECT_EQ(2147483647, leading_number("2147483647"));
   EXPECT_EQ(2147483647, leading_number("2147483648"));
   EXPECT_EQ(214748364, leading_number("214748364x9"));
 }
 
 TEST(ChartReader, RemembersWhichTokenHoldsEachMeter) {
-  Song song = read_text(notes("dance-single", "Hard", "9") + notes("dance-double", "Easy", "3"));
+  Song song = read_song(notes("dance-single", "Hard", "9") + notes("dance-double", "Easy", "3"));
   ASSERT_EQ(2, song.charts.count);
   for (const Chart& chart : song.charts) {
     const Token& token = song.tokens->tokens[chart.meter_token];
@@ -77,33 +63,33 @@ TEST(ChartReader, RemembersWhichTokenHoldsEachMeter) {
 
 TEST(ChartReader, SkipsCommentsAndWhiteSpaceBeforeFieldsOnly) {
   EXPECT_EQ("Single Hard 9",
-            describe_charts(read_text("#NOTES:dance-single:d:// c\n Hard:// c\n 9:x;")));
-  EXPECT_EQ("", describe_charts(read_text("#NOTES:dance-single:d:,Hard:9:x;")));
-  EXPECT_EQ("", describe_charts(read_text("#NOTES:dance-single:a:b:Hard:9:x;")));
+            describe_charts(read_song("#NOTES:dance-single:d:// c\n Hard:// c\n 9:x;")));
+  EXPECT_EQ("", describe_charts(read_song("#NOTES:dance-single:d:,Hard:9:x;")));
+  EXPECT_EQ("", describe_charts(read_song("#NOTES:dance-single:a:b:Hard:9:x;")));
 }
 
 TEST(ChartReader, TakesTheFirstUsableTitle) {
-  EXPECT_EQ("Song A ", read_text("#TITLE:  Song A ;").title.value_or("absent"));
-  EXPECT_EQ("A", read_text("#TITLE:A, B;").title.value_or("absent"));
-  EXPECT_EQ("Act 1", read_text("#TITLE:Act 1: Dawn;").title.value_or("absent"));
-  EXPECT_EQ("Real", read_text("#TITLE:;\n#TITLE:Real;\n#TITLE:Other;").title.value_or("absent"));
-  EXPECT_EQ("absent", read_text("#ARTIST:x;").title.value_or("absent"));
-  EXPECT_EQ("absent", read_text("#TITLE:").title.value_or("absent"));
-  EXPECT_EQ("A", read_text(std::string("#TITLE:A\0B;", 11)).title.value_or("absent"));
+  EXPECT_EQ("Song A ", read_song("#TITLE:  Song A ;").title.value_or("absent"));
+  EXPECT_EQ("A", read_song("#TITLE:A, B;").title.value_or("absent"));
+  EXPECT_EQ("Act 1", read_song("#TITLE:Act 1: Dawn;").title.value_or("absent"));
+  EXPECT_EQ("Real", read_song("#TITLE:;\n#TITLE:Real;\n#TITLE:Other;").title.value_or("absent"));
+  EXPECT_EQ("absent", read_song("#ARTIST:x;").title.value_or("absent"));
+  EXPECT_EQ("absent", read_song("#TITLE:").title.value_or("absent"));
+  EXPECT_EQ("A", read_song(std::string("#TITLE:A\0B;", 11)).title.value_or("absent"));
   // The NOTES tag is the title's value candidate, so that block is passed over.
-  Song song = read_text("#TITLE:\n  " + notes("dance-single", "Hard", "9"));
+  Song song = read_song("#TITLE:\n  " + notes("dance-single", "Hard", "9"));
   EXPECT_EQ("absent", song.title.value_or("absent"));
   EXPECT_EQ("", describe_charts(song));
 }
 
 TEST(ChartReader, EndsAtABlockThatBreaksOffAndKeepsWhatItFound) {
   EXPECT_EQ("Single Hard 9",
-            describe_charts(read_text(notes("dance-single", "Hard", "9") +
+            describe_charts(read_song(notes("dance-single", "Hard", "9") +
                                       "#NOTES:dance-single:desc:Hard:")));
-  EXPECT_EQ("", describe_charts(read_text("#NOTES:")));
-  EXPECT_EQ("", describe_charts(read_text("#NOTES:dance-single")));
+  EXPECT_EQ("", describe_charts(read_song("#NOTES:")));
+  EXPECT_EQ("", describe_charts(read_song("#NOTES:dance-single")));
   // A block cut short by its semicolon takes its fields from the tags that follow.
-  Song song = read_text("#NOTES:dance-single:d;\n#TITLE:Hard;\n#X:9;\n" +
+  Song song = read_song("#NOTES:dance-single:d;\n#TITLE:Hard;\n#X:9;\n" +
                         notes("dance-single", "Easy", "3"));
   EXPECT_EQ("absent", song.title.value_or("absent"));
   EXPECT_EQ("", describe_charts(song));
