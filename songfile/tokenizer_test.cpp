@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "tests/support/song_text.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/token_helpers.h"
 
@@ -18,13 +19,6 @@ std::string tag(std::size_t length, std::string_view rest) {
   text.append(length, 'N');
   text.append(rest);
   return text;
-}
-
-// What a text-mode file written from `text` holds: every LF as CR LF.
-std::string as_file(std::string_view text) {
-  std::string out;
-  append_file_text(out, text);
-  return out;
 }
 
 TEST(Tokenizer, SplitsTagsValuesAndDelimiters) {
@@ -162,7 +156,7 @@ TEST(Tokenizer, WritesBackWhatItRead) {
   for (const char* input : inputs) {
     auto list = tokenize_text(input);
     ASSERT_TRUE(list) << input;
-    EXPECT_EQ(as_file(input), write_tokens(*list)) << input;
+    EXPECT_EQ(crlf(input), write_tokens(*list)) << input;
   }
   std::string with_zero("#A:x\0y;\x1A\0tail\n", 14);
   EXPECT_EQ("#A:x" + std::string("\0", 1) + "y;\x1A" + std::string("\0", 1) + "tail\n",
