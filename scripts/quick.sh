@@ -23,22 +23,22 @@ install_missing_packages() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq "${missing[@]}"
 }
 
-configure_and_build() {
+configure() {
   local werror=OFF
   [ "${CI:-}" = "true" ] && werror=ON
   cmake -S . -B build -G Ninja -DRERATE_WERROR="$werror"
-  cmake --build build
 }
 
 case "${1:-}" in
   demo)
     install_missing_packages
-    configure_and_build
-    cmake --build build --target demo
+    configure
+    cmake --build build --target demo  # builds the tool only, then runs it
     ;;
   test)
     install_missing_packages
-    configure_and_build
+    configure
+    cmake --build build
     ctest --test-dir build --output-on-failure -j "$(nproc)"
     ;;
   *)
