@@ -3,12 +3,13 @@
 
 #include <cstdio>
 
-#include "app/terminal.h"
 #include "browser/browser.h"
 #include "library/dir_search.h"
 #include "library/scan.h"
 #include "rewrite/rewriter.h"
-#include "scale/scale.h"
+#include "scale/scale_screens.h"
+#include "terminal/progress_line.h"
+#include "terminal/terminal.h"
 
 namespace {
 
@@ -34,6 +35,17 @@ int stop_without_input(CursesSession& session) {
   return 1;
 }
 
+// Scans the library, showing the path of a song file being read while the readers work.
+bool scan_with_progress(GrowArray<SongGroup>& groups) {
+  ScanJob job;
+  if (!start_scan(job)) return false;
+  ProgressLine progress;
+  while (!wait_for_scan(job, progress_refresh_interval))
+    show_progress(progress, scan_progress_path(job));
+  finish_scan(job, groups);
+  return true;
+}
+
 void wait_for_enter() {
   std::fputs("Press Enter to continue\n", stdout);
   std::fflush(stdout);
@@ -52,7 +64,7 @@ int run_rerate() {
   if (!is_directory("Songs")) return show_error_screen(session, songs_missing);
 
   GrowArray<SongGroup> groups;
-  if (!scan_library(groups)) return show_error_screen(session, songs_unsearchable);
+  if (!scan_with_progress(groups)) return show_error_screen(session, songs_unsearchable);
 
   BrowserState browser = make_browser_state(groups, screen_lines - 3);
   set_up_colours();

@@ -1,9 +1,9 @@
 // browser/browser.cpp: the selection browser's state and its loop.
 #include "browser/browser.h"
 
-#include "app/terminal.h"
 #include "browser/browser_draw.h"
 #include "browser/browser_scroll.h"
+#include "terminal/terminal.h"
 
 BrowserState make_browser_state(const GrowArray<SongGroup>& groups, int list_height) {
   return BrowserState{build_rows(groups), 0, 0, list_height};

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/terminal.h"
+#include "terminal/terminal.h"
 
 namespace {
 

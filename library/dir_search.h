@@ -7,14 +7,16 @@
 #include <string>
 #include <vector>
 
+enum class EntryKind { Folder, File, Other };  // File: a regular file
+
 struct DirEntry {
   std::string name;
-  bool is_directory;
+  EntryKind kind;
 };
 
 enum class DirPattern {
-  All,        // every entry
-  SongFiles,  // names ending in ".sm", any letter case; never "._" metadata files
+  Folders,    // folders only
+  SongFiles,  // regular files whose names end in ".sm", any letter case; never "._" files
 };
 
 // The entries of `folder` that match `pattern`, or nothing when the folder cannot be

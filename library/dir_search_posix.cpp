@@ -8,20 +8,39 @@
 
 namespace {
 
-bool matches(const char* name, DirPattern pattern) {
-  if (pattern == DirPattern::All) return true;
-  std::string_view text = name;
-  if (text.starts_with("._")) return false;  // resource-fork files from macOS, not songs
-  if (text.size() < 3) return false;
-  std::string_view ending = text.substr(text.size() - 3);
+bool has_song_file_name(std::string_view name) {
+  if (name.starts_with("._")) return false;  // resource-fork files from macOS, not songs
+  if (name.size() < 3) return false;
+  std::string_view ending = name.substr(name.size() - 3);
   return ending[0] == '.' && (ending[1] == 's' || ending[1] == 'S') &&
          (ending[2] == 'm' || ending[2] == 'M');
 }
 
-bool entry_is_directory(const std::string& folder, const dirent& entry) {
-  if (entry.d_type == DT_DIR) return true;
-  if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN) return false;
-  return is_directory(folder + '/' + entry.d_name);
+EntryKind kind_at(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return EntryKind::Other;
+  if (S_ISDIR(info.st_mode)) return EntryKind::Folder;
+  return S_ISREG(info.st_mode) ? EntryKind::File : EntryKind::Other;
+}
+
+// The kind the listing tells, or, for a link or where the file system does not say, the
+// kind of what the name leads to.
+EntryKind entry_kind(const std::string& folder, const dirent& entry) {
+  switch (entry.d_type) {
+    case DT_DIR: return EntryKind::Folder;
+    case DT_REG: return EntryKind::File;
+    case DT_LNK:
+    case DT_UNKNOWN: return kind_at(folder + '/' + entry.d_name);
+    default: return EntryKind::Other;
+  }
+}
+
+EntryKind wanted_kind(DirPattern pattern) {
+  return pattern == DirPattern::Folders ? EntryKind::Folder : EntryKind::File;
+}
+
+bool name_matches(std::string_view name, DirPattern pattern) {
+  return pattern == DirPattern::Folders || has_song_file_name(name);
 }
 
 struct DirCloser {
@@ -39,8 +58,9 @@ std::optional<std::vector<DirEntry>> search_directory(const std::string& folder,
   std::vector<DirEntry> entries;
   while (const dirent* entry = readdir(dir)) {
     std::string_view name = entry->d_name;
-    if (name == "." || name == ".." || !matches(entry->d_name, pattern)) continue;
-    entries.push_back(DirEntry{std::string(name), entry_is_directory(folder, *entry)});
+    if (name == "." || name == ".." || !name_matches(name, pattern)) continue;
+    EntryKind kind = entry_kind(folder, *entry);
+    if (kind == wanted_kind(pattern)) entries.push_back(DirEntry{std::string(name), kind});
   }
   std::sort(entries.begin(), entries.end(),
             [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });

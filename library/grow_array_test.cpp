@@ -37,7 +37,6 @@ TEST(GrowArray, AppendsEmptyRecords) {
   for (int i = 0; i < 12; ++i) {
     Song& song = append(songs);
     EXPECT_FALSE(song.title);
-    EXPECT_FALSE(song.tokens);
     EXPECT_EQ(0, song.charts.count);
     Chart& chart = append(song.charts);
     EXPECT_FALSE(chart.selected);

@@ -1,36 +1,110 @@
-// library/scan.cpp: the folder walk, the progress line and the library order.
+// library/scan.cpp: the folder walk, the song file readers and the library order.
 #include "library/scan.h"
+
+#include <algorithm>
+#include <system_error>
 
 #include "library/dir_search.h"
 #include "library/name_order.h"
-#include "library/progress_line.h"
-#include "songfile/chart_reader.h"
+#include "songfile/song_reader.h"
 
 namespace {
 
 constexpr const char* songs_folder = "Songs";
 constexpr const char* error_title = "#ERROR#";
+// Reading is bound by the file system as much as by the processor; more readers than
+// this gain nothing on any machine.
+constexpr unsigned most_readers = 16;
 
-void scan_song(SongGroup& group, const std::string& group_path, const std::string& folder,
-               ProgressLine& progress) {
-  std::string song_folder = group_path + '/' + folder;
-  auto files = search_directory(song_folder, DirPattern::SongFiles);
-  if (!files || files->empty()) return;  // no song file: not a song
-  const std::string& file = files->front().name;
-  std::string path = song_folder + '/' + file;
-  show_progress(progress, path);
-  Song& song = append(group.songs);
-  song.folder = folder;
-  if (!read_song_file(path, song) || !song.title) song.title = error_title + folder;
-  song.file = file;
+std::string folder_path(const ScanJob& job, const SongSlot& slot) {
+  std::string path = songs_folder;
+  path += '/';
+  path += job.group_names[slot.group];
+  path += '/';
+  path += slot.song.folder;
+  return path;
 }
 
-void scan_group(SongGroup& group, ProgressLine& progress) {
-  std::string group_path = std::string(songs_folder) + '/' + group.name;
-  auto entries = search_directory(group_path, DirPattern::All);
-  if (!entries) return;  // kept, with no songs
-  for (const DirEntry& entry : *entries)
-    if (entry.is_directory) scan_song(group, group_path, entry.name, progress);
+// Makes `slot` the one the progress line shows, unless a later one is shown already.
+void show_slot(ScanJob& job, std::int64_t slot) {
+  std::int64_t shown = job.shown_slot.load(std::memory_order_relaxed);
+  while (shown < slot &&
+         !job.shown_slot.compare_exchange_weak(shown, slot, std::memory_order_release,
+                                               std::memory_order_relaxed)) {
+  }
+}
+
+// The title, charts, stamp and hash of one song file. A file that cannot be read or
+// tokenized, or has no title, gets the error title; only a file read whole has charts.
+void read_song(const std::string& path, Song& song, FileBuffer& buffer, SongFields& fields) {
+  std::optional<FileStamp> stamp = read_file_into(path, buffer);
+  if (stamp && read_song_fields(buffer.view(), fields)) {
+    song.stamp = *stamp;
+    song.hash = content_hash(buffer.view());
+    song.title = std::move(fields.title);
+    reserve(song.charts, static_cast<std::int32_t>(fields.charts.size()));
+    for (const FoundChart& found : fields.charts)
+      append(song.charts) = Chart{found.mode, found.difficulty, found.meter, false, found.digits};
+  }
+  if (!song.title) song.title = error_title + song.folder;
+  trim_buffer(buffer);
+}
+
+// Looks into one song folder: its song file is the first regular file, in name order,
+// whose name ends in ".sm".
+void read_slot(ScanJob& job, std::size_t index, FileBuffer& buffer, SongFields& fields) {
+  SongSlot& slot = job.slots[index];
+  std::string folder = folder_path(job, slot);
+  auto files = search_directory(folder, DirPattern::SongFiles);
+  if (!files || files->empty()) return;  // no song file: not a song
+  slot.song.file = std::move(files->front().name);
+  slot.found = true;
+  show_slot(job, static_cast<std::int64_t>(index));
+  read_song(folder + '/' + slot.song.file, slot.song, buffer, fields);
+}
+
+// Takes slots one after another until none is left or `deadline` has passed; true when
+// none is left.
+bool read_slots(ScanJob& job, std::chrono::steady_clock::time_point deadline) {
+  FileBuffer buffer;
+  SongFields fields;
+  for (;;) {
+    std::size_t index = job.next_slot.fetch_add(1, std::memory_order_relaxed);
+    if (index >= job.slots.size()) return true;
+    read_slot(job, index, buffer, fields);
+    if (std::chrono::steady_clock::now() >= deadline) return job.next_slot.load() >= job.slots.size();
+  }
+}
+
+void run_reader(ScanJob& job) {
+  read_slots(job, std::chrono::steady_clock::time_point::max());
+  std::lock_guard lock(job.mutex);
+  if (--job.readers_left == 0) job.finished.notify_all();
+}
+
+void list_group(ScanJob& job, std::int32_t group) {
+  std::string path = std::string(songs_folder) + '/' + job.group_names[group];
+  auto folders = search_directory(path, DirPattern::Folders);
+  if (!folders) return;  // kept, with no songs
+  for (DirEntry& folder : *folders) {
+    SongSlot& slot = job.slots.emplace_back();
+    slot.group = group;
+    slot.song.folder = std::move(folder.name);
+  }
+}
+
+void start_readers(ScanJob& job) {
+  unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  std::size_t wanted = std::min<std::size_t>({cores, most_readers, job.slots.size()});
+  std::lock_guard lock(job.mutex);
+  for (std::size_t i = 0; i < wanted; ++i) {
+    try {
+      job.readers.emplace_back([&job] { run_reader(job); });
+    } catch (const std::system_error&) {
+      break;  // the readers that did start do the work; with none, the caller does
+    }
+    ++job.readers_left;
+  }
 }
 
 template <typename T, typename KeyOf>
@@ -43,22 +117,58 @@ void sort_by(GrowArray<T>& array, KeyOf key_of) {
 
 }  // namespace
 
+bool start_scan(ScanJob& job) {
+  auto groups = search_directory(songs_folder, DirPattern::Folders);
+  if (!groups) return false;
+  for (DirEntry& group : *groups) job.group_names.push_back(std::move(group.name));
+  for (std::size_t g = 0; g < job.group_names.size(); ++g)
+    list_group(job, static_cast<std::int32_t>(g));
+  start_readers(job);
+  return true;
+}
+
+bool wait_for_scan(ScanJob& job, std::chrono::milliseconds wait) {
+  if (job.readers.empty()) return read_slots(job, std::chrono::steady_clock::now() + wait);
+  std::unique_lock lock(job.mutex);
+  return job.finished.wait_for(lock, wait, [&job] { return job.readers_left == 0; });
+}
+
+std::string scan_progress_path(const ScanJob& job) {
+  std::int64_t shown = job.shown_slot.load(std::memory_order_acquire);
+  if (shown < 0) return {};
+  const SongSlot& slot = job.slots[static_cast<std::size_t>(shown)];
+  return folder_path(job, slot) + '/' + slot.song.file;
+}
+
+void finish_scan(ScanJob& job, GrowArray<SongGroup>& groups) {
+  job.readers.clear();  // every reader has ended; this joins them
+  std::vector<std::int32_t> song_counts(job.group_names.size());
+  for (const SongSlot& slot : job.slots)
+    if (slot.found) ++song_counts[slot.group];
+  reserve(groups, static_cast<std::int32_t>(job.group_names.size()));
+  for (std::size_t g = 0; g < job.group_names.size(); ++g) {
+    SongGroup& group = append(groups);
+    group.name = std::move(job.group_names[g]);
+    reserve(group.songs, song_counts[g]);
+  }
+  for (SongSlot& slot : job.slots)
+    if (slot.found) append(groups[slot.group].songs) = std::move(slot.song);
+  job.slots.clear();
+  job.slots.shrink_to_fit();
+  sort_library(groups);
+}
+
+bool scan_library(GrowArray<SongGroup>& groups) {
+  ScanJob job;
+  if (!start_scan(job)) return false;
+  while (!wait_for_scan(job, std::chrono::milliseconds(100))) {
+  }
+  finish_scan(job, groups);
+  return true;
+}
+
 void sort_library(GrowArray<SongGroup>& groups) {
   sort_by(groups, [](const SongGroup& group) -> std::string_view { return group.name; });
   for (SongGroup& group : groups)
     sort_by(group.songs, [](const Song& song) -> std::string_view { return *song.title; });
-}
-
-bool scan_library(GrowArray<SongGroup>& groups) {
-  auto entries = search_directory(songs_folder, DirPattern::All);
-  if (!entries) return false;
-  ProgressLine progress;
-  for (const DirEntry& entry : *entries) {
-    if (!entry.is_directory) continue;
-    SongGroup& group = append(groups);
-    group.name = entry.name;
-    scan_group(group, progress);
-  }
-  sort_library(groups);
-  return true;
 }

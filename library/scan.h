@@ -1,14 +1,56 @@
 // library/scan.h: the walk over Songs/<group>/<song folder>/<song file>.sm that fills
 // the library, and the order it is shown in.
+//
+// The song files are read on as many threads as the machine has cores. The calling
+// thread waits meanwhile and may show which file is being read; what the scan finds and
+// the order of the library never depend on the threads' timing.
 #pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
 
 #include "library/library.h"
 
-// Fills `groups` from the Songs folder of the working folder, reading every song file
-// and showing each file's path on the screen while it is read; then sorts the groups
-// by name and each group's songs by title. Returns false only when Songs cannot be
-// listed; a group or song folder that cannot be listed, or a song file that cannot be
-// read, is kept (an empty group, a song with the "#ERROR#" title).
+// One song folder to look into, in folder order, and the song found there.
+struct SongSlot {
+  std::int32_t group;  // index into ScanJob::group_names
+  Song song;           // its folder is set when the slot is made
+  bool found;          // the folder holds a song file
+};
+
+// A scan under way.
+struct ScanJob {
+  std::vector<std::string> group_names;      // in folder order
+  std::vector<SongSlot> slots;               // every song folder of every group
+  std::atomic<std::size_t> next_slot{0};     // the next slot a reader takes
+  std::atomic<std::int64_t> shown_slot{-1};  // a slot whose file is named and being read
+  std::mutex mutex;
+  std::condition_variable finished;
+  int readers_left = 0;                      // guarded by `mutex`
+  std::vector<std::jthread> readers;
+};
+
+// Lists the groups and their song folders and starts reading the song files. Returns
+// false only when Songs cannot be listed; a group that cannot be listed stays empty.
+bool start_scan(ScanJob& job);
+
+// Waits until every song file is read or `wait` has passed; true once all are read.
+bool wait_for_scan(ScanJob& job, std::chrono::milliseconds wait);
+
+// The path of a song file that is being read now or was read last ("" before the first).
+std::string scan_progress_path(const ScanJob& job);
+
+// Fills `groups` with what the scan found, groups sorted by name and songs by title. The
+// scan must be over (wait_for_scan returned true).
+void finish_scan(ScanJob& job, GrowArray<SongGroup>& groups);
+
+// The whole scan at once, showing nothing. Returns false only when Songs cannot be listed.
 bool scan_library(GrowArray<SongGroup>& groups);
 
 // Sorts groups by name and, within each, songs by title (case-insensitive).

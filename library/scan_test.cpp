@@ -59,19 +59,18 @@ TEST_F(ScanTest, SortsGroupsByNameAndSongsByTitleIgnoringCase) {
 }
 
 TEST_F(ScanTest, GivesErrorTitlesToUnreadableAndUntitledSongs) {
-  song("g/Broken/x.sm", "#TITLE:Broken;\n#");
-  song("g/Untitled/x.sm", "#ARTIST:nobody;\n");
+  std::string chart = "#NOTES:dance-single:d:Hard:9:x;\n";
+  song("g/Broken/x.sm", "#TITLE:Broken;\n" + chart + "#");
+  song("g/Untitled/x.sm", "#ARTIST:nobody;\n" + chart);
   song("g/Empty title/x.sm", "#TITLE:;\n");
   song("g/Fine/x.sm", titled("0 Fine"));
-  folder("g/Folder.sm/inside.sm");
   auto groups = scan();
   EXPECT_EQ(
       "g: #ERROR#Broken [Broken/x.sm] #ERROR#Empty title [Empty title/x.sm] "
-      "#ERROR#Folder.sm [Folder.sm/inside.sm] #ERROR#Untitled [Untitled/x.sm] "
-      "0 Fine [Fine/x.sm]\n",
+      "#ERROR#Untitled [Untitled/x.sm] 0 Fine [Fine/x.sm]\n",
       describe(groups));
-  EXPECT_FALSE(groups[0].songs[0].tokens);  // unreadable: no tokens, no charts
-  EXPECT_TRUE(groups[0].songs[3].tokens);   // untitled but read
+  EXPECT_EQ(0, groups[0].songs[0].charts.count);  // unreadable: no charts at all
+  EXPECT_EQ(1, groups[0].songs[2].charts.count);  // untitled but read
 }
 
 TEST_F(ScanTest, TakesTheFirstSongFileByNameAndIgnoresEverythingElse) {
@@ -86,6 +85,17 @@ TEST_F(ScanTest, TakesTheFirstSongFileByNameAndIgnoresEverythingElse) {
   EXPECT_EQ("g: A [two/a.SM]\n", describe(scan()));
 }
 
+// Only a regular file (or a link to one) is a song file: a folder or a pipe with a song
+// file's name neither hides the real one nor makes a song of its own.
+TEST_F(ScanTest, SongFilesAreRegularFiles) {
+  folder("g/mixed/a.sm");
+  ASSERT_EQ(0, mkfifo((dir.path + "/Songs/g/mixed/b.sm").c_str(), 0644));
+  song("g/mixed/c.sm", titled("Real"));
+  folder("g/none/x.sm");
+  ASSERT_EQ(0, mkfifo((dir.path + "/Songs/g/none/y.sm").c_str(), 0644));
+  EXPECT_EQ("g: Real [mixed/c.sm]\n", describe(scan()));
+}
+
 TEST_F(ScanTest, FollowsSymbolicLinksToGroupsAndSongFolders) {
   TempDir elsewhere;
   write_file(elsewhere.path + "/Pack/s/a.sm", titled("Linked"));
@@ -95,12 +105,6 @@ TEST_F(ScanTest, FollowsSymbolicLinksToGroupsAndSongFolders) {
   fs::create_directory_symlink(elsewhere.path + "/Song", dir.path + "/Songs/Real/ls");
   fs::create_symlink(elsewhere.path + "/missing", dir.path + "/Songs/Dangling");
   EXPECT_EQ("Linked pack: Linked [s/a.sm]\nReal: Linked song [ls/b.sm]\n", describe(scan()));
-}
-
-TEST_F(ScanTest, NeverWaitsOnASongFileThatIsAPipe) {
-  folder("g/pipe");
-  ASSERT_EQ(0, mkfifo((dir.path + "/Songs/g/pipe/p.sm").c_str(), 0644));
-  EXPECT_EQ("g: #ERROR#pipe [pipe/p.sm]\n", describe(scan()));
 }
 
 TEST_F(ScanTest, FailsOnlyWhenSongsCannotBeListed) {

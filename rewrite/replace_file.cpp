@@ -1,48 +1,49 @@
-// rewrite/replace_file.cpp: the write-to-temporary-then-rename replacement of a file,
-// with POSIX calls.
+// rewrite/replace_file.cpp: the write-to-temporary-then-rename replacement of files, with
+// POSIX calls. On Linux a batch reaches the disk with one syncfs per file system before
+// the renames and one after; elsewhere each new file and each folder is flushed alone.
 #include "rewrite/replace_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
-#include <optional>
-
-#include "songfile/text_file.h"
+#include <utility>
+#include <vector>
 
 namespace {
+
+#if defined(__linux__)
+constexpr bool flush_whole_file_systems = true;
+#else
+constexpr bool flush_whole_file_systems = false;
+#endif
 
 constexpr const char* temp_name_pattern = "/.rerate-XXXXXX.tmp";
 constexpr int temp_name_suffix_length = 4;  // ".tmp"
 
-// The file the path names once every symbolic link is followed, as an absolute path.
-std::optional<std::string> resolve_target(const std::string& path) {
-  char* resolved = realpath(path.c_str(), nullptr);
-  if (resolved == nullptr) return std::nullopt;
-  std::string target = resolved;
-  std::free(resolved);
-  return target;
-}
+// Closes a file descriptor when it goes out of scope.
+struct FileDescriptor {
+  int fd;
+  ~FileDescriptor() {
+    if (fd >= 0) close(fd);
+  }
+};
 
-// The target's mode and owner, if this user may open it for writing and it is a regular
-// file. The open itself is the test, so every rule of the system (permission bits, access
-// lists, a read-only mount) has its say; the file is not changed.
-std::optional<struct stat> writable_file_info(const std::string& target) {
-  int fd = open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return std::nullopt;
+// The target's mode and owner, if this user may open it for writing and it is still the
+// regular file `expected` describes. The open itself is the test, so every rule of the
+// system (permission bits, access lists, a read-only mount) has its say; the file is not
+// changed.
+std::optional<struct stat> writable_file_info(const std::string& target, const FileStamp& expected) {
+  FileDescriptor file{open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)};
+  if (file.fd < 0) return std::nullopt;
   struct stat info;
-  bool known = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  close(fd);
-  if (!known) return std::nullopt;
+  if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  std::optional<FileStamp> now = stamp_open_file(file.fd);
+  if (!now || *now != expected) return std::nullopt;
   return info;
-}
-
-bool is_unchanged(const std::string& target, const FileStamp& expected) {
-  std::optional<FileStamp> now = stamp_file(target);
-  return now && *now == expected;
 }
 
 bool write_all(int fd, std::string_view content) {
@@ -62,66 +63,138 @@ std::string folder_of(const std::string& target) {
   return slash == 0 ? std::string("/") : target.substr(0, slash);
 }
 
-// Makes the rename itself durable. Some file systems cannot sync a folder; the new file
-// is in place either way, so a failure here is not one of the replacement.
-void sync_folder(const std::string& folder) {
-  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  fsync(fd);
-  close(fd);
+// Flushes the folder itself (fsync), or with `whole_file_system` everything written to
+// the file system that holds it (syncfs). Returns false when that fails.
+bool flush_folder(const std::string& folder, bool whole_file_system) {
+  FileDescriptor dir{open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+  if (dir.fd < 0) return false;
+#if defined(__linux__)
+  if (whole_file_system) return syncfs(dir.fd) == 0;
+#else
+  (void)whole_file_system;
+#endif
+  return fsync(dir.fd) == 0;
 }
 
-// A temporary file being filled; removed unless it was renamed into place.
-struct TempFile {
-  std::string path;
-  int fd = -1;
-  bool placed = false;
-  ~TempFile() {
-    if (fd >= 0) close(fd);
-    if (!placed && !path.empty()) unlink(path.c_str());
-  }
-};
-
-bool create_temp_file(TempFile& temp, const std::string& folder) {
-  std::string name = folder == "/" ? std::string(temp_name_pattern) : folder + temp_name_pattern;
-  int fd = mkstemps(name.data(), temp_name_suffix_length);
-  if (fd < 0) return false;
-  temp.path = name;
-  temp.fd = fd;
-  return true;
+// Gives the new file the target's owner and group where this user may; a user who may
+// not give the owner may still give a group of their own.
+void give_owner(int fd, const struct stat& original) {
+  if (fchown(fd, original.st_uid, original.st_gid) == 0) return;
+  if (fchown(fd, static_cast<uid_t>(-1), original.st_gid) == 0) return;
+  // neither is allowed: the new file belongs to the user who rewrote it
 }
 
-// Fills the temporary file and gives it the target's owner and permission bits. The
-// owner can only be given where the system allows it; a file that cannot keep it still
-// keeps its permission bits.
-bool fill_temp_file(TempFile& temp, std::string_view content, const struct stat& original) {
-  if (!write_all(temp.fd, content)) return false;
-  if (fchown(temp.fd, original.st_uid, original.st_gid) != 0) {
-    // not permitted for this user: the new file belongs to the user who rewrote it
-  }
-  if (fchmod(temp.fd, original.st_mode & 07777) != 0) return false;
-  if (fsync(temp.fd) != 0) return false;
-  int fd = temp.fd;
-  temp.fd = -1;
-  return close(fd) == 0;
+bool fill_temp_file(int fd, std::string_view content, const struct stat& original) {
+  if (!write_all(fd, content)) return false;
+  give_owner(fd, original);
+  if (fchmod(fd, original.st_mode & 07777) != 0) return false;
+  return flush_whole_file_systems || fsync(fd) == 0;
+}
+
+void remove_temp(Replacement& replacement) {
+  if (replacement.temp.empty()) return;
+  unlink(replacement.temp.c_str());
+  replacement.temp.clear();
 }
 
 }  // namespace
 
-bool replace_file(const std::string& path, std::string_view content, const FileStamp& expected) {
-  std::optional<std::string> target = resolve_target(path);
-  if (!target) return false;
-  std::optional<struct stat> original = writable_file_info(*target);
-  if (!original || !is_unchanged(*target, expected)) return false;
-  std::string folder = folder_of(*target);
-  TempFile temp;
-  if (!create_temp_file(temp, folder)) return false;
-  if (!fill_temp_file(temp, content, *original)) return false;
-  if (!is_unchanged(*target, expected)) return false;  // changed while it was being written
-  if (rename(temp.path.c_str(), target->c_str()) != 0) return false;
-  temp.placed = true;
-  sync_folder(folder);
+Replacement::Replacement(Replacement&& other) noexcept
+    : target(std::move(other.target)),
+      temp(std::exchange(other.temp, {})),
+      expected(other.expected),
+      placed(other.placed) {}
+
+Replacement& Replacement::operator=(Replacement&& other) noexcept {
+  if (this != &other) {
+    remove_temp(*this);
+    target = std::move(other.target);
+    temp = std::exchange(other.temp, {});
+    expected = other.expected;
+    placed = other.placed;
+  }
+  return *this;
+}
+
+Replacement::~Replacement() { remove_temp(*this); }
+
+std::optional<std::string> resolve_target(const std::string& path) {
+  char* resolved = realpath(path.c_str(), nullptr);
+  if (resolved == nullptr) return std::nullopt;
+  std::string target = resolved;
+  std::free(resolved);
+  return target;
+}
+
+std::optional<Replacement> write_replacement(const std::string& target, std::string_view content,
+                                             const FileStamp& expected) {
+  std::optional<struct stat> original = writable_file_info(target, expected);
+  if (!original) return std::nullopt;
+  std::string folder = folder_of(target);
+  Replacement replacement;
+  replacement.target = target;
+  replacement.expected = expected;
+  std::string name = folder == "/" ? std::string(temp_name_pattern) : folder + temp_name_pattern;
+  FileDescriptor temp{mkstemps(name.data(), temp_name_suffix_length)};
+  if (temp.fd < 0) return std::nullopt;
+  replacement.temp = name;  // removed with the record from here on
+  if (!fill_temp_file(temp.fd, content, *original)) return std::nullopt;
+  int fd = std::exchange(temp.fd, -1);
+  if (close(fd) != 0) return std::nullopt;
+  return replacement;
+}
+
+void flush_replacements(std::span<Replacement> batch) {
+  if (!flush_whole_file_systems) return;  // each file was flushed when it was written
+  std::vector<std::uint64_t> flushed;
+  std::vector<std::uint64_t> failed;
+  for (Replacement& replacement : batch) {
+    if (replacement.temp.empty()) continue;
+    std::uint64_t device = replacement.expected.device;
+    if (std::find(flushed.begin(), flushed.end(), device) != flushed.end()) continue;
+    if (std::find(failed.begin(), failed.end(), device) == failed.end()) {
+      if (flush_folder(folder_of(replacement.target), true)) {
+        flushed.push_back(device);
+        continue;
+      }
+      failed.push_back(device);
+    }
+    remove_temp(replacement);
+  }
+}
+
+bool place_replacement(Replacement& replacement) {
+  if (replacement.temp.empty()) return false;
+  std::optional<FileStamp> now = stamp_file(replacement.target);
+  if (!now || *now != replacement.expected) {  // changed while the new file was written
+    remove_temp(replacement);
+    return false;
+  }
+  if (rename(replacement.temp.c_str(), replacement.target.c_str()) != 0) {
+    remove_temp(replacement);
+    return false;
+  }
+  replacement.temp.clear();
+  replacement.placed = true;
   return true;
+}
+
+void flush_folders(std::span<const Replacement> batch) {
+  std::vector<std::string> flushed;  // folders, or one folder per file system
+  std::vector<std::uint64_t> devices;
+  for (const Replacement& replacement : batch) {
+    if (!replacement.placed) continue;
+    std::string folder = folder_of(replacement.target);
+    if (flush_whole_file_systems) {
+      std::uint64_t device = replacement.expected.device;
+      if (std::find(devices.begin(), devices.end(), device) != devices.end()) continue;
+      devices.push_back(device);
+    } else if (std::find(flushed.begin(), flushed.end(), folder) != flushed.end()) {
+      continue;
+    }
+    flush_folder(folder, flush_whole_file_systems);
+    flushed.push_back(folder);
+  }
 }
 
 InterruptShield::InterruptShield() {

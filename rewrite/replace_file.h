@@ -1,22 +1,61 @@
-// rewrite/replace_file.h: replacing a song file on disk all at once, so that it is
-// either as it was or wholly new, never half written.
+// rewrite/replace_file.h: replacing song files on disk all at once, so that each is
+// either as it was or wholly new, never half written, in batches that reach the disk
+// together.
+//
+// A batch goes: write_replacement for each file (a temporary file beside it), then
+// flush_replacements (every new file on disk), then place_replacement for each (the
+// rename over the old file), then flush_folders (every rename on disk).
 #pragma once
 
 #include <signal.h>
 
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
-#include "songfile/token.h"
+#include "songfile/song_file.h"
 
-// Replaces the file at `path` with `content`. A symbolic link is followed and its target
-// replaced; the link stays. The content goes to a temporary file beside the target
-// (".rerate-XXXXXX.tmp", never taken for a song file), is flushed to disk, given the
-// target's permission bits (and its owner and group where allowed) and renamed over it.
-// Returns false, leaving the file exactly as it was and no temporary file behind, when
-// the target may not be written by this user, is no longer the file described by
-// `expected` (changed on disk since it was read), or any step fails.
-bool replace_file(const std::string& path, std::string_view content, const FileStamp& expected);
+// A new file written beside the one it is to replace. The temporary file is removed when
+// the record goes away, unless it was placed.
+struct Replacement {
+  std::string target;   // the file to replace, every symbolic link followed
+  std::string temp;     // the new file; empty once placed or removed
+  FileStamp expected;   // the target as it must be when the new file takes its place
+  bool placed = false;  // the new file has taken the target's place
+
+  Replacement() = default;
+  Replacement(Replacement&& other) noexcept;
+  Replacement& operator=(Replacement&& other) noexcept;
+  Replacement(const Replacement&) = delete;
+  Replacement& operator=(const Replacement&) = delete;
+  ~Replacement();
+};
+
+// The file `path` names once every symbolic link is followed, as an absolute path.
+std::optional<std::string> resolve_target(const std::string& path);
+
+// Writes `content` to a temporary file (".rerate-XXXXXX.tmp", never taken for a song
+// file) beside `target`, with the target's permission bits, and its owner and group
+// where this user may give them (the group alone where only that is allowed). Returns
+// nothing, leaving no file behind, when this user may not write the target, the target is
+// no longer the file `expected` describes, or a step fails (a full disk, a file size
+// limit). The new file is not yet known to be on disk.
+std::optional<Replacement> write_replacement(const std::string& target, std::string_view content,
+                                             const FileStamp& expected);
+
+// Puts every file written so far by the batch on disk. A replacement whose file system
+// fails to flush loses its temporary file, and its `temp` is emptied.
+void flush_replacements(std::span<Replacement> batch);
+
+// Renames the new file over its target, if it is still there (`temp` not empty) and the
+// target is still as expected. Returns true when the new file is in place; otherwise the
+// temporary file is removed and the target left as it is.
+bool place_replacement(Replacement& replacement);
+
+// Puts the renames of the batch on disk. A file system that cannot do this still has the
+// new files in place, so nothing is reported.
+void flush_folders(std::span<const Replacement> batch);
 
 // Holds off interrupt, termination, hang-up and quit signals while it lives; a signal
 // that arrives meanwhile is delivered when it goes away.

@@ -3,6 +3,7 @@
 #include "rewrite/replace_file.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -11,9 +12,10 @@
 #include <csignal>
 #include <filesystem>
 #include <set>
+#include <span>
 #include <string>
 
-#include "songfile/text_file.h"
+#include "songfile/song_file.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
 
@@ -42,6 +44,19 @@ mode_t permission_bits(const std::string& path) {
   struct stat info;
   EXPECT_EQ(0, stat(path.c_str(), &info));
   return info.st_mode & 07777;
+}
+
+// The whole replacement of one file, as the rewrite does it, in a batch of one.
+bool replace_file(const std::string& path, std::string_view content, const FileStamp& expected) {
+  std::optional<std::string> target = resolve_target(path);
+  if (!target) return false;
+  std::optional<Replacement> replacement = write_replacement(*target, content, expected);
+  if (!replacement) return false;
+  std::span<Replacement> batch(&*replacement, 1);
+  flush_replacements(batch);
+  bool placed = place_replacement(*replacement);
+  flush_folders(batch);
+  return placed;
 }
 
 struct ReplaceFile : testing::Test {
@@ -107,6 +122,19 @@ TEST_F(ReplaceFile, AFileChangedSinceItWasReadIsLeftAsItIs) {
   EXPECT_EQ(std::set<std::string>{"song.sm"}, names_in(folder));
 }
 
+TEST_F(ReplaceFile, AFailedRenameLeavesTheFileAndNoTemporaryFile) {
+  std::optional<Replacement> replacement = write_replacement(file, new_content, stamp_of(file));
+  ASSERT_TRUE(replacement);
+  // The target became a folder with a file in it, which no rename may replace; the stamp
+  // is made to pass so that the rename itself is what fails.
+  fs::remove(file);
+  write_file(file + "/inside", "x");
+  replacement->expected = stamp_of(file);
+  EXPECT_FALSE(place_replacement(*replacement));
+  EXPECT_EQ(std::set<std::string>{"song.sm"}, names_in(folder));
+  EXPECT_TRUE(fs::is_directory(file));
+}
+
 TEST_F(ReplaceFile, AFileThatIsNotThereIsNotCreated) {
   FileStamp stamp = stamp_of(file);
   fs::remove(file);
@@ -153,6 +181,28 @@ TEST_F(ReplaceFile, AWriteThatFailsHalfwayLeavesTheOriginalAndNoTemporaryFile) {
   EXPECT_FALSE(replaced);
   EXPECT_EQ(old_content, read_file(file));
   EXPECT_EQ(std::set<std::string>{"song.sm"}, names_in(folder));
+}
+
+// A user who may write the file through a group of theirs, but does not own it, keeps
+// the file in that group.
+TEST_F(ReplaceFile, KeepsTheGroupWhenOnlyTheGroupMayBeGiven) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to set up a user with a second group";
+  constexpr gid_t song_group = 4242;  // any group id will do; it need not have a name
+  uid_t nobody = getpwnam("nobody")->pw_uid;
+  ASSERT_EQ(0, chown(dir.path.c_str(), nobody, 0));
+  ASSERT_EQ(0, chown(folder.c_str(), nobody, 0));
+  ASSERT_EQ(0, chown(file.c_str(), 0, song_group));
+  ASSERT_EQ(0, chmod(file.c_str(), 0664));
+  FileStamp stamp = stamp_of(file);
+  auto replaced = run_as_nobody_in_group(song_group, [&] {
+    return std::string(replace_file(file, new_content, stamp) ? "true" : "false");
+  });
+  EXPECT_EQ("true", replaced.value_or("could not run as the user nobody"));
+  struct stat info;
+  ASSERT_EQ(0, stat(file.c_str(), &info));
+  EXPECT_EQ(new_content, read_file(file));
+  EXPECT_EQ(song_group, info.st_gid);
+  EXPECT_EQ(0664u, info.st_mode & 07777);
 }
 
 volatile std::sig_atomic_t interrupts_seen = 0;

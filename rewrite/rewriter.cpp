@@ -1,53 +1,132 @@
 // rewrite/rewriter.cpp: the walk over the library that rewrites each song file with a
-// selected chart, and the report of what happened to it.
+// selected chart, in batches that reach the disk together, and the report.
+//
+// Flushing every file and folder alone costs two waits on the disk per song; a batch
+// writes its new files, puts them all on disk at once, renames them into place and puts
+// the renames on disk at once. Each new file is still on disk before it replaces the old
+// one. Interrupts are held for a whole batch, so an interrupted run leaves every file old
+// or new, each reported as it is, and no temporary file.
 #include "rewrite/rewriter.h"
 
+#include <csignal>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "rewrite/replace_file.h"
-#include "rewrite/song_writer.h"
+#include "rewrite/splice.h"
 
 namespace {
 
-bool has_selected_chart(const Song& song) {
-  for (const Chart& chart : song.charts)
-    if (chart.selected) return true;
-  return false;
+// A batch ends after this many songs or bytes written, whichever comes first: large
+// enough that flushing is a small part of the time, small enough that an interrupt is
+// answered within a fraction of a second.
+constexpr std::size_t batch_songs = 128;
+constexpr std::size_t batch_bytes = 32 << 20;
+
+// One selected chart's meter, before and after.
+struct ConvertedMeter {
+  Mode mode;
+  Difficulty difficulty;
+  MeterEdit edit;
+};
+
+// One song to rewrite and what became of it.
+struct SongJob {
+  const SongGroup* group;
+  const Song* song;
+  std::vector<ConvertedMeter> converted;  // in file order
+  Replacement replacement;                // `placed` once the new file is in place
+};
+
+std::vector<ConvertedMeter> convert_selected(const Song& song, const ScaleTable& table) {
+  std::vector<ConvertedMeter> converted;
+  for (const Chart& chart : song.charts) {
+    if (!chart.selected) continue;
+    int step = table.steps[static_cast<int>(chart.mode)][static_cast<int>(chart.difficulty)];
+    MeterEdit edit{chart.digits, chart.meter, convert_meter(chart.meter, step)};
+    converted.push_back(ConvertedMeter{chart.mode, chart.difficulty, edit});
+  }
+  return converted;
 }
 
-// The song's report lines: either the rewrite and its converted meters, or the failure.
-void report_song(std::FILE* report, const std::string& path, const SongRewrite* rewrite) {
-  if (rewrite == nullptr) {
+// Reads the song file again and writes its new content beside it. Leaves the replacement
+// empty when the file is not the one the scan read (its stamp, its bytes or its meter
+// digits differ) or cannot be replaced. Returns the bytes written.
+std::size_t prepare_song(SongJob& job, FileBuffer& buffer) {
+  const Song& song = *job.song;
+  std::optional<std::string> target = resolve_target(song_path(*job.group, song));
+  if (!target) return 0;
+  std::optional<FileStamp> stamp = read_file_into(*target, buffer);
+  bool unchanged = stamp && *stamp == song.stamp && content_hash(buffer.view()) == song.hash;
+  if (!unchanged) return 0;
+  std::vector<MeterEdit> edits;
+  for (const ConvertedMeter& meter : job.converted) edits.push_back(meter.edit);
+  std::optional<std::string> content = splice_meters(buffer.view(), edits);
+  trim_buffer(buffer);
+  if (!content) return 0;
+  std::optional<Replacement> replacement = write_replacement(*target, *content, *stamp);
+  if (!replacement) return 0;
+  job.replacement = std::move(*replacement);
+  return content->size();
+}
+
+void report_song(std::FILE* report, const SongJob& job) {
+  std::string path = song_path(*job.group, *job.song);
+  if (!job.replacement.placed) {
     std::fprintf(report, "Failed to write to %s\n", path.c_str());
     return;
   }
   std::fprintf(report, "Rewriting %s...\n", path.c_str());
-  for (const ConvertedMeter& meter : rewrite->converted) {
+  for (const ConvertedMeter& meter : job.converted) {
     std::string mode(mode_name(meter.mode));
     std::string difficulty(difficulty_name(meter.difficulty));
-    std::fprintf(report, " - %s %s (%d -> %d)\n", mode.c_str(), difficulty.c_str(), meter.old_meter,
-                 meter.new_meter);
+    std::fprintf(report, " - %s %s (%d -> %d)\n", mode.c_str(), difficulty.c_str(),
+                 meter.edit.old_meter, meter.edit.new_meter);
   }
 }
 
-// Replaces one song file and reports its outcome. Interrupts wait until both are done,
-// so an interrupted run leaves each file old or new, reported as it is.
-void rewrite_song(const SongGroup& group, const Song& song, const ScaleTable& table,
-                  std::FILE* report) {
-  std::string path = song_path(group, song);
-  std::optional<SongRewrite> rewrite = build_song_rewrite(song, table);
-  InterruptShield shield;
-  bool written = rewrite && replace_file(path, rewrite->content, song.tokens->stamp);
-  report_song(report, path, written ? &*rewrite : nullptr);
+// Flushes, places and reports one batch of prepared songs.
+void finish_batch(std::vector<SongJob>& batch, std::FILE* report) {
+  std::vector<Replacement> replacements;
+  replacements.reserve(batch.size());
+  for (SongJob& job : batch) replacements.push_back(std::move(job.replacement));
+  flush_replacements(replacements);
+  for (Replacement& replacement : replacements) place_replacement(replacement);
+  flush_folders(replacements);
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    batch[i].replacement = std::move(replacements[i]);
+    report_song(report, batch[i]);
+  }
   std::fflush(report);
+}
+
+std::vector<SongJob> selected_songs(const GrowArray<SongGroup>& groups, const ScaleTable& table) {
+  std::vector<SongJob> jobs;
+  for (const SongGroup& group : groups)
+    for (const Song& song : group.songs) {
+      std::vector<ConvertedMeter> converted = convert_selected(song, table);
+      if (!converted.empty()) jobs.push_back(SongJob{&group, &song, std::move(converted), {}});
+    }
+  return jobs;
 }
 
 }  // namespace
 
 void rewrite_library(const GrowArray<SongGroup>& groups, const ScaleTable& table,
                      std::FILE* report) {
-  for (const SongGroup& group : groups)
-    for (const Song& song : group.songs)
-      if (has_selected_chart(song)) rewrite_song(group, song, table, report);
+  // A file size limit makes a write fail instead of ending the program.
+  std::signal(SIGXFSZ, SIG_IGN);
+  std::vector<SongJob> jobs = selected_songs(groups, table);
+  FileBuffer buffer;
+  for (std::size_t next = 0; next < jobs.size();) {
+    InterruptShield shield;
+    std::vector<SongJob> batch;
+    std::size_t bytes = 0;
+    while (next < jobs.size() && batch.size() < batch_songs && bytes < batch_bytes) {
+      SongJob& job = batch.emplace_back(std::move(jobs[next++]));
+      bytes += prepare_song(job, buffer);
+    }
+    finish_batch(batch, report);
+  }
 }

@@ -2,8 +2,11 @@
 // comparing whole files before and after.
 #include "rewrite/rewriter.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,12 +18,12 @@
 #include <vector>
 
 #include "library/scan.h"
-#include "rewrite/song_writer.h"
 #include "tests/support/song_text.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
 
 namespace fs = std::filesystem;
+using namespace std::string_literals;
 
 namespace {
 
@@ -43,6 +46,10 @@ Song& find_song(GrowArray<SongGroup>& groups, std::string_view folder) {
   std::abort();
 }
 
+void select_all(Song& song) {
+  for (Chart& chart : song.charts) chart.selected = true;
+}
+
 bool has_temporary_file(const std::string& root) {
   for (const auto& entry : fs::recursive_directory_iterator(root))
     if (entry.path().filename().string().starts_with(".rerate-")) return true;
@@ -56,15 +63,18 @@ struct RewriteLibrary : testing::Test {
   GrowArray<SongGroup> groups;
 
   void add_song(const std::string& group, const std::string& folder, std::string_view bytes) {
-    write_file(dir.path + "/Songs/" + group + "/" + folder + "/song.sm", bytes);
+    write_file(file_of(group, folder), bytes);
   }
   std::string file_of(const std::string& group, const std::string& folder) {
     return dir.path + "/Songs/" + group + "/" + folder + "/song.sm";
   }
-  void scan() { ASSERT_TRUE(scan_library(groups)); }
+  void scan() {
+    groups = GrowArray<SongGroup>();
+    ASSERT_TRUE(scan_library(groups));
+  }
 };
 
-TEST_F(RewriteLibrary, ReportsEachConvertedChartAndRewritesTheWholeFile) {
+TEST_F(RewriteLibrary, ReportsEachConvertedChartAndChangesOnlyItsDigits) {
   add_song("Pack", "A",
            song_file("A", notes("dance-single", "Easy", "5") + notes("dance-single", "Hard", "12") +
                               notes("dance-double", "Challenge", "15")));
@@ -77,10 +87,31 @@ TEST_F(RewriteLibrary, ReportsEachConvertedChartAndRewritesTheWholeFile) {
       " - Single Hard (12 -> 8)\n"
       " - Double Expert (15 -> 10)\n",
       rewrite_with_report(groups, table_of(5)));
-  EXPECT_EQ(
-      crlf(song_file("A", notes("dance-single", "Easy", "5") + notes("dance-single", "Hard", "8") +
-                              notes("dance-double", "Challenge", "10"))),
-      read_file(file_of("Pack", "A")));
+  EXPECT_EQ(song_file("A", notes("dance-single", "Easy", "5") + notes("dance-single", "Hard", "8") +
+                               notes("dance-double", "Challenge", "10")),
+            read_file(file_of("Pack", "A")));
+}
+
+// Line ends of every kind, byte-order marks in the middle, zero bytes, what follows the
+// meter in its field and everything after a 0x1A stay byte for byte.
+TEST_F(RewriteLibrary, EveryByteButTheMeterDigitsStays) {
+  std::string bom = "\xEF\xBB\xBF";
+  std::string body = "#TITLE:A\0B;\n"s + bom + "#NOTES:dance-single:d:Hard:12 // was 13\n:0:0000;\n" +
+                     "#NOTES:dance-double:d:Easy:" + bom + "009.7:0:0000;\n";
+  std::string tail = "\x1A#NOTES:dance-single:d:Hard:12:0:x;\r\n\0"s;
+  std::string mixed = body;
+  mixed.replace(mixed.find('\n'), 1, "\r\n");
+  for (std::string text : {body, crlf(body), mixed}) {
+    add_song("Pack", "A", text + tail);
+    scan();
+    select_all(find_song(groups, "A"));
+    EXPECT_EQ("Rewriting Songs/Pack/A/song.sm...\n - Single Hard (12 -> 8)\n - Double Easy (9 -> 6)\n",
+              rewrite_with_report(groups, table_of(5)));
+    std::string expected = text + tail;
+    expected.replace(expected.find("12 //"), 2, "8");
+    expected.replace(expected.find("009.7"), 3, "6");
+    EXPECT_EQ(expected, read_file(file_of("Pack", "A")));
+  }
 }
 
 TEST_F(RewriteLibrary, OnlySongsWithSelectedChartsAreTouchedInLibraryOrder) {
@@ -101,22 +132,33 @@ TEST_F(RewriteLibrary, OnlySongsWithSelectedChartsAreTouchedInLibraryOrder) {
   EXPECT_EQ(untouched, read_file(file_of("beta", "B")));
 }
 
-TEST_F(RewriteLibrary, AFailedSongGetsOneLineAndTheRunGoesOn) {
+// A file edited after the scan is never overwritten: not when its size stays the same and
+// its times are put back (the change time moves), and not where the file system's clock
+// is too coarse to tell (the bytes' hash differs).
+TEST_F(RewriteLibrary, AFileChangedSinceTheScanIsLeftAloneAndTheRunGoesOn) {
   add_song("Pack", "A", song_file("A", notes("dance-single", "Hard", "12")));
   add_song("Pack", "B", song_file("B", notes("dance-single", "Hard", "12")));
   scan();
-  find_song(groups, "A").charts[0].selected = true;
-  find_song(groups, "B").charts[0].selected = true;
-  std::string changed = song_file("A2", notes("dance-single", "Hard", "12"));
-  write_file(file_of("Pack", "A"), changed);  // edited elsewhere after the scan
+  select_all(find_song(groups, "A"));
+  select_all(find_song(groups, "B"));
+  std::string changed = song_file("Z", notes("dance-single", "Hard", "12"));
+  struct stat before;
+  ASSERT_EQ(0, stat(file_of("Pack", "A").c_str(), &before));
+  write_file(file_of("Pack", "A"), changed);
+  struct timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(0, utimensat(AT_FDCWD, file_of("Pack", "A").c_str(), times, 0));
   EXPECT_EQ(
       "Failed to write to Songs/Pack/A/song.sm\n"
       "Rewriting Songs/Pack/B/song.sm...\n"
       " - Single Hard (12 -> 8)\n",
       rewrite_with_report(groups, table_of(5)));
   EXPECT_EQ(changed, read_file(file_of("Pack", "A")));
-  EXPECT_EQ(crlf(song_file("B", notes("dance-single", "Hard", "8"))),
-            read_file(file_of("Pack", "B")));
+
+  find_song(groups, "B").charts[0].selected = false;
+  find_song(groups, "A").stamp = *stamp_file(file_of("Pack", "A"));  // the stamp cannot tell
+  EXPECT_EQ("Failed to write to Songs/Pack/A/song.sm\n", rewrite_with_report(groups, table_of(5)));
+  EXPECT_EQ(changed, read_file(file_of("Pack", "A")));
+  EXPECT_FALSE(has_temporary_file(dir.path));
 }
 
 TEST_F(RewriteLibrary, AReadOnlySongFileIsReportedAndKept) {
@@ -141,8 +183,43 @@ TEST_F(RewriteLibrary, ALinkedSongFileStaysALinkToTheRewrittenTarget) {
   EXPECT_EQ("Rewriting Songs/Pack/A/song.sm...\n - Single Hard (12 -> 8)\n",
             rewrite_with_report(groups, table_of(5)));
   EXPECT_TRUE(fs::is_symlink(file_of("Pack", "A")));
-  EXPECT_EQ(crlf(song_file("A", notes("dance-single", "Hard", "8"))),
-            read_file(dir.path + "/store/a.sm"));
+  EXPECT_EQ(song_file("A", notes("dance-single", "Hard", "8")), read_file(dir.path + "/store/a.sm"));
+}
+
+// A file size limit makes the write of a large file fail; the program is not killed and
+// goes on with the next song.
+TEST_F(RewriteLibrary, AFileSizeLimitFailsOneSongAndNotTheRun) {
+  std::string measures;
+  for (int i = 0; i < 1000; ++i) measures += "0000\n1000\n,\n";
+  add_song("Pack", "A", song_file("A", notes("dance-single", "Hard", "12", measures)));
+  add_song("Pack", "B", song_file("B", notes("dance-single", "Hard", "12")));
+  scan();
+  select_all(find_song(groups, "A"));
+  select_all(find_song(groups, "B"));
+  int pipe_ends[2];
+  ASSERT_EQ(0, pipe(pipe_ends));
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    struct rlimit limit = {8192, 8192};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::string report = rewrite_with_report(groups, table_of(5));
+    if (write(pipe_ends[1], report.data(), report.size()) < 0) _exit(3);
+    _exit(0);
+  }
+  close(pipe_ends[1]);
+  std::string report;
+  char buffer[1024];
+  for (ssize_t got; (got = read(pipe_ends[0], buffer, sizeof buffer)) > 0;) report.append(buffer, got);
+  close(pipe_ends[0]);
+  int status = 0;
+  ASSERT_EQ(child, waitpid(child, &status, 0));
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(
+      "Failed to write to Songs/Pack/A/song.sm\n"
+      "Rewriting Songs/Pack/B/song.sm...\n - Single Hard (12 -> 8)\n",
+      report);
+  EXPECT_FALSE(has_temporary_file(dir.path));
 }
 
 // A song file of about 200 kB, so that each rewrite takes a while.
@@ -158,16 +235,18 @@ TEST_F(RewriteLibrary, AnInterruptLeavesEveryFileOldOrNewAndNoTemporaryFile) {
   constexpr int song_count = 20;
   const int delays_us[] = {0, 5000, 20000, 80000};
   for (int delay : delays_us) {
-    for (int n = 0; n < song_count; ++n)
-      add_song("Pack", "S" + std::to_string(n), big_song_file(n));
-    groups = GrowArray<SongGroup>();
-    scan();
     std::vector<std::string> old_files, new_files;
-    for (Song& song : groups[0].songs) {
-      for (Chart& chart : song.charts) chart.selected = true;
-      old_files.push_back(read_file(file_of("Pack", song.folder)));
-      new_files.push_back(build_song_rewrite(song, table_of(5))->content);
+    for (int n = 0; n < song_count; ++n) {
+      std::string old_file = big_song_file(n);
+      add_song("Pack", "S" + std::to_string(n), old_file);
+      std::string new_file = old_file;
+      new_file.replace(new_file.find("     12:"), 8, "     8:");
+      new_file.replace(new_file.find("     15:"), 8, "     10:");
+      old_files.push_back(old_file);
+      new_files.push_back(new_file);
     }
+    scan();
+    for (Song& song : groups[0].songs) select_all(song);
     pid_t child = fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
@@ -179,9 +258,9 @@ TEST_F(RewriteLibrary, AnInterruptLeavesEveryFileOldOrNewAndNoTemporaryFile) {
     kill(child, SIGTERM);
     int status = 0;
     ASSERT_EQ(child, waitpid(child, &status, 0));
-    for (int i = 0; i < groups[0].songs.count; ++i) {
-      std::string now = read_file(file_of("Pack", groups[0].songs[i].folder));
-      EXPECT_TRUE(now == old_files[i] || now == new_files[i]) << "song " << i;
+    for (int n = 0; n < song_count; ++n) {
+      std::string now = read_file(file_of("Pack", "S" + std::to_string(n)));
+      EXPECT_TRUE(now == old_files[n] || now == new_files[n]) << "song " << n;
     }
     EXPECT_FALSE(has_temporary_file(dir.path)) << "after " << delay << " us";
   }

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "app/terminal.h"
+#include "terminal/terminal.h"
 
 namespace {
 

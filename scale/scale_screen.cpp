@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "app/terminal.h"
+#include "terminal/terminal.h"
 
 namespace {
 

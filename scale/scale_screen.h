@@ -3,7 +3,7 @@
 #pragma once
 
 #include "scale/options_screen.h"
-#include "scale/scale.h"
+#include "scale/scale_table.h"
 
 // The steps chosen so far and the screen being shown.
 struct ScaleState {

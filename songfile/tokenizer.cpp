@@ -1,13 +1,10 @@
 // songfile/tokenizer.cpp: the song file grammar, one reader per token kind.
 #include "songfile/tokenizer.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
-#include <cstdint>
 #include <cstring>
-#include <limits>
-
-#include "songfile/text_file.h"
 
 namespace {
 
@@ -24,58 +21,76 @@ constexpr std::array<std::uint8_t, 256> char_classes = [] {
 bool is_white_space(char c) { return char_classes[static_cast<unsigned char>(c)] == Space; }
 bool is_separator(char c) { return char_classes[static_cast<unsigned char>(c)] == Separator; }
 
-struct Reader {
-  const char* text;
-  std::size_t size;
-  std::size_t pos;
-  std::vector<Token>& tokens;
-};
-
-bool add_token(Reader& in, TokenKind kind, std::size_t start, std::size_t length) {
-  in.tokens.push_back(Token{static_cast<std::uint32_t>(start),
-                            static_cast<std::uint16_t>(length), kind});
-  return true;
+Token make_token(TokenKind kind, std::size_t start, std::size_t end) {
+  return Token{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end - start), kind};
 }
 
-bool at_byte_order_mark(const Reader& in) {
-  return in.size - in.pos >= 3 && std::memcmp(in.text + in.pos, "\xEF\xBB\xBF", 3) == 0;
+// The CRs in text[start, end) that text mode drops: each one right before an LF.
+std::size_t dropped_crs(std::string_view text, std::size_t start, std::size_t end) {
+  std::size_t count = 0;
+  for (std::size_t i = start; i + 1 < end; ++i)
+    if (text[i] == '\r' && text[i + 1] == '\n') ++count;
+  return count;
 }
 
-// '#', the name, ':'. The name may hold anything but ':' and is at most 256 bytes.
-bool read_tag_name(Reader& in) {
+// Whether text[start, end) holds `limit` characters or more in text mode. Counting the
+// dropped CRs is needed only for a stretch that long on disk.
+bool reaches_limit(std::string_view text, std::size_t start, std::size_t end, std::size_t limit) {
+  return end - start >= limit && end - start - dropped_crs(text, start, end) >= limit;
+}
+
+bool at_byte_order_mark(const TokenReader& in) {
+  return in.text.size() - in.pos >= 3 && std::memcmp(in.text.data() + in.pos, "\xEF\xBB\xBF", 3) == 0;
+}
+
+std::optional<Token> fail(TokenReader& in) {
+  in.failed = true;
+  return std::nullopt;
+}
+
+// '#', the name, ':'. The name may hold anything but ':' and is at most 256 characters;
+// with every character a CR LF pair, that is twice as many bytes.
+std::optional<Token> read_tag_name(TokenReader& in) {
   std::size_t start = in.pos + 1;
-  std::size_t limit = std::min(in.size, start + tag_name_limit + 1);
-  const void* colon = std::memchr(in.text + start, ':', limit - start);
-  if (colon == nullptr) return false;  // the end, or a name too long
-  std::size_t end = static_cast<const char*>(colon) - in.text;
+  if (start >= in.text.size()) return fail(in);  // '#' is the last character
+  std::size_t window = std::min(in.text.size(), start + 2 * (tag_name_limit + 1));
+  const void* colon = std::memchr(in.text.data() + start, ':', window - start);
+  if (colon == nullptr) return fail(in);  // the end, or a name far too long
+  std::size_t end = static_cast<const char*>(colon) - in.text.data();
+  if (reaches_limit(in.text, start, end, tag_name_limit + 1)) return fail(in);
   in.pos = end + 1;
-  return add_token(in, TokenKind::ID, start, end - start);
+  return make_token(TokenKind::ID, start, end);
 }
 
-bool add_one_char(Reader& in, TokenKind kind) {
+std::optional<Token> read_one_char(TokenReader& in, TokenKind kind) {
   ++in.pos;
-  return add_token(in, kind, in.pos - 1, 1);
+  return make_token(kind, in.pos - 1, in.pos);
 }
 
-// "//" to the end of the line, with the LF when there is one.
-bool read_comment(Reader& in) {
+// "//" to the end of the line, with the LF when there is one. The line ends at its first
+// LF, so the only CR text mode can drop is the one right before that LF.
+std::optional<Token> read_comment(TokenReader& in) {
   std::size_t start = in.pos;
-  std::size_t limit = std::min(in.size, start + text_limit);
-  const void* lf = std::memchr(in.text + start, '\n', limit - start);
+  std::size_t window = std::min(in.text.size(), start + text_limit + 1);
+  const void* lf = std::memchr(in.text.data() + start, '\n', window - start);
   if (lf == nullptr) {
-    if (limit - start >= text_limit) return false;
-    in.pos = in.size;
+    if (in.text.size() - start >= text_limit) return fail(in);
+    in.pos = in.text.size();
   } else {
-    in.pos = static_cast<const char*>(lf) - in.text + 1;
+    std::size_t line_end = static_cast<const char*>(lf) - in.text.data();
+    std::size_t length = line_end - start;
+    if (length > 0 && in.text[line_end - 1] == '\r') --length;
+    if (length >= text_limit) return fail(in);
+    in.pos = line_end + 1;
   }
-  return add_token(in, TokenKind::Comment, start, in.pos - start);
+  return make_token(TokenKind::Comment, start, in.pos);
 }
 
-bool read_whitespace(Reader& in) {
+std::optional<Token> read_whitespace(TokenReader& in) {
   std::size_t start = in.pos;
-  while (in.pos < in.size && is_white_space(in.text[in.pos])) ++in.pos;
-  if (in.pos - start >= text_limit) return false;
-  return add_token(in, TokenKind::Whitespace, start, in.pos - start);
+  while (in.pos < in.text.size() && is_white_space(in.text[in.pos])) ++in.pos;
+  if (reaches_limit(in.text, start, in.pos, text_limit)) return fail(in);
+  return make_token(TokenKind::Whitespace, start, in.pos);
 }
 
 // Eight bytes with the first one in memory as the lowest, whatever the machine's order.
@@ -95,68 +110,71 @@ std::uint64_t flag_bytes_equal(std::uint64_t word, char c) {
   return (x - ones) & ~x & highs;
 }
 
-
-// The position of the first ',', ':' or ';' at or after `from`, or `size`. Note data
+// The position of the first ',', ':' or ';' at or after `from`, or the end. Note data
 // runs for many bytes between separators, so eight bytes are looked at in one go.
-std::size_t find_separator(const char* text, std::size_t from, std::size_t size) {
+std::size_t find_separator(std::string_view text, std::size_t from) {
+  const char* bytes = text.data();
+  std::size_t size = text.size();
   while (size - from >= 8) {
-    std::uint64_t word = load_eight_bytes(text + from);
+    std::uint64_t word = load_eight_bytes(bytes + from);
     std::uint64_t flags =
         flag_bytes_equal(word, ',') | flag_bytes_equal(word, ':') | flag_bytes_equal(word, ';');
     if (flags != 0) return from + std::countr_zero(flags) / 8;
     from += 8;
   }
-  while (from < size && !is_separator(text[from])) ++from;
+  while (from < size && !is_separator(bytes[from])) ++from;
   return from;
 }
 
 // Anything up to the next ',', ':', ';' or the end, line breaks included.
-bool read_value(Reader& in) {
+std::optional<Token> read_value(TokenReader& in) {
   std::size_t start = in.pos;
-  in.pos = find_separator(in.text, in.pos, in.size);
-  if (in.pos - start >= text_limit) return false;
-  return add_token(in, TokenKind::Value, start, in.pos - start);
-}
-
-bool next_token(Reader& in) {
-  if (at_byte_order_mark(in)) {  // dropped wherever a token starts
-    in.pos += 3;
-    return true;
-  }
-  char c0 = in.text[in.pos];
-  switch (c0) {
-    case '#': return read_tag_name(in);
-    case ',': return add_one_char(in, TokenKind::CommaDelim);
-    case ':': return add_one_char(in, TokenKind::ColonDelim);
-    case ';': return add_one_char(in, TokenKind::SemicolonDelim);
-  }
-  if (c0 == '/' && in.pos + 1 < in.size && in.text[in.pos + 1] == '/') return read_comment(in);
-  if (is_white_space(c0)) return read_whitespace(in);
-  return read_value(in);
+  in.pos = find_separator(in.text, in.pos);
+  if (reaches_limit(in.text, start, in.pos, text_limit)) return fail(in);
+  return make_token(TokenKind::Value, start, in.pos);
 }
 
 }  // namespace
 
-std::optional<TokenList> tokenize_song_bytes(std::unique_ptr<char[]> bytes, std::size_t size,
-                                             FileStamp stamp) {
-  // Token offsets are 32 bits wide; no song file comes near that size.
-  if (size > std::numeric_limits<std::uint32_t>::max()) return std::nullopt;
-  TokenList list;
-  TextSplit split = apply_text_mode(bytes.get(), size);
-  list.bytes = std::move(bytes);
-  list.text_size = split.text_size;
-  list.tail_size = split.tail_size;
-  list.stamp = stamp;
-  list.tokens.reserve(split.text_size / 12 + 16);
-  Reader in{list.bytes.get(), list.text_size, 0, list.tokens};
-  while (in.pos < in.size)
-    if (!next_token(in)) return std::nullopt;
-  list.tokens.shrink_to_fit();
-  return list;
+TokenReader make_token_reader(std::string_view file_bytes) {
+  const void* eof_mark = std::memchr(file_bytes.data(), 0x1A, file_bytes.size());
+  if (eof_mark != nullptr)
+    file_bytes = file_bytes.substr(0, static_cast<const char*>(eof_mark) - file_bytes.data());
+  TokenReader in{file_bytes};
+  if (file_bytes.size() > largest_song_file) in.failed = true;
+  return in;
 }
 
-std::optional<TokenList> tokenize_song_file(const std::string& path) {
-  std::optional<RawFile> raw = read_whole_file(path);
-  if (!raw) return std::nullopt;
-  return tokenize_song_bytes(std::move(raw->bytes), raw->size, raw->stamp);
+std::optional<Token> next_token(TokenReader& in) {
+  if (in.failed) return std::nullopt;
+  while (at_byte_order_mark(in)) in.pos += 3;  // dropped wherever a token starts
+  if (in.pos >= in.text.size()) return std::nullopt;
+  char c0 = in.text[in.pos];
+  switch (c0) {
+    case '#': return read_tag_name(in);
+    case ',': return read_one_char(in, TokenKind::CommaDelim);
+    case ':': return read_one_char(in, TokenKind::ColonDelim);
+    case ';': return read_one_char(in, TokenKind::SemicolonDelim);
+  }
+  if (c0 == '/' && in.pos + 1 < in.text.size() && in.text[in.pos + 1] == '/') return read_comment(in);
+  if (is_white_space(c0)) return read_whitespace(in);
+  return read_value(in);
+}
+
+std::string_view token_compared(const TokenReader& in, const Token& token) {
+  std::string_view bytes = token_bytes(in, token);
+  const void* zero = std::memchr(bytes.data(), '\0', bytes.size());
+  if (zero == nullptr) return bytes;
+  return bytes.substr(0, static_cast<const char*>(zero) - bytes.data());
+}
+
+std::string token_text(const TokenReader& in, const Token& token) {
+  // No token ends with a CR that an LF outside it follows (a value ends at a separator, a
+  // comment after its LF), so the pairs to drop all lie inside the compared bytes.
+  std::string_view bytes = token_compared(in, token);
+  std::string text;
+  text.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')) text += bytes[i];
+  return text;
 }

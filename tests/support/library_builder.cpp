@@ -12,7 +12,7 @@ GrowArray<SongGroup> make_library(const std::vector<TestGroup>& groups) {
       song.file = test_song.title + ".sm";
       song.title = test_song.title;
       for (const TestChart& c : test_song.charts)
-        append(song.charts) = Chart{c.mode, c.difficulty, c.meter, c.selected, -1};
+        append(song.charts) = Chart{c.mode, c.difficulty, c.meter, c.selected, MeterDigits{}};
     }
   }
   return library;

@@ -1,8 +1,6 @@
 // tests/support/song_text.cpp: song file texts and songs read from them, for tests.
 #include "tests/support/song_text.h"
 
-#include "songfile/chart_reader.h"
-#include "tests/support/token_helpers.h"
 
 std::string notes(std::string_view type, std::string_view difficulty, std::string_view meter,
                   std::string_view data) {
@@ -28,7 +26,10 @@ std::string song_file(std::string_view title, std::string_view blocks) {
 
 std::string crlf(std::string_view text) {
   std::string out;
-  append_file_text(out, text);
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
   return out;
 }
 
@@ -39,9 +40,8 @@ ScaleTable table_of(int step) {
   return table;
 }
 
-Song read_song(std::string_view bytes) {
-  Song song;
-  song.tokens = tokenize_text(bytes);
-  if (song.tokens) read_song_tokens(song);
-  return song;
+SongFields read_song(std::string_view bytes) {
+  SongFields fields;
+  if (!read_song_fields(bytes, fields)) return SongFields{};
+  return fields;
 }

@@ -1,16 +1,14 @@
-// tests/support/token_helpers.cpp: tokenizing inline text and rendering token lists.
+// tests/support/token_helpers.cpp: tokenizing inline text and rendering the tokens.
 #include "tests/support/token_helpers.h"
 
 #include <cstdio>
-#include <cstring>
-#include <memory>
 
-#include "songfile/tokenizer.h"
-
-std::optional<TokenList> tokenize_text(std::string_view bytes) {
-  auto buffer = std::make_unique<char[]>(bytes.size() + 1);
-  std::memcpy(buffer.get(), bytes.data(), bytes.size());
-  return tokenize_song_bytes(std::move(buffer), bytes.size());
+std::optional<TokenizedText> tokenize_text(std::string_view bytes) {
+  TokenizedText text{std::string(bytes), {}};
+  TokenReader in = make_token_reader(text.bytes);
+  while (std::optional<Token> token = next_token(in)) text.tokens.push_back(*token);
+  if (in.failed) return std::nullopt;
+  return text;
 }
 
 namespace {
@@ -43,14 +41,14 @@ void append_escaped(std::string& out, std::string_view text) {
 
 }  // namespace
 
-std::string describe_tokens(const std::optional<TokenList>& list) {
-  if (!list) return "failed";
+std::string describe_tokens(const std::optional<TokenizedText>& text) {
+  if (!text) return "failed";
   std::string out;
-  for (const Token& token : list->tokens) {
+  for (const Token& token : text->tokens) {
     if (!out.empty()) out += ' ';
     out += kind_name(token.kind);
     out += '[';
-    append_escaped(out, token_bytes(*list, token));
+    append_escaped(out, std::string_view(text->bytes).substr(token.start, token.length));
     out += ']';
   }
   return out;

@@ -1,15 +1,22 @@
-// tests/support/token_helpers.h: tokenizing inline text and rendering token lists.
+// tests/support/token_helpers.h: tokenizing inline text and rendering the tokens.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "songfile/token.h"
+#include "songfile/tokenizer.h"
 
-// Tokenizes `bytes` as if they were a file's content.
-std::optional<TokenList> tokenize_text(std::string_view bytes);
+// A text and every token read from it.
+struct TokenizedText {
+  std::string bytes;
+  std::vector<Token> tokens;
+};
 
-// Renders tokens as `Kind[text]` items separated by blanks, with LF shown as \n, CR as
-// \r and other control or non-ASCII bytes as \xHH; "failed" when there is no list.
-std::string describe_tokens(const std::optional<TokenList>& list);
+// Tokenizes `bytes` as if they were a file's content; nothing when that fails.
+std::optional<TokenizedText> tokenize_text(std::string_view bytes);
+
+// Renders tokens as `Kind[bytes]` items separated by blanks, with LF shown as \n, CR as
+// \r and other control or non-ASCII bytes as \xHH; "failed" when there are none.
+std::string describe_tokens(const std::optional<TokenizedText>& text);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <vector>
 
 namespace {
 
@@ -28,19 +29,21 @@ void write_all(int fd, const std::string& text) {
 
 }  // namespace
 
-std::optional<std::string> run_unprivileged(const std::string& tree,
-                                            const std::function<std::string()>& body) {
-  if (geteuid() != 0) return body();
-  const passwd* nobody = getpwnam("nobody");
-  if (nobody == nullptr || !hand_over(tree, nobody->pw_uid, nobody->pw_gid)) return std::nullopt;
+namespace {
+
+// Runs `body` in a child as `user`, with `groups` as its supplementary groups, and returns
+// what it wrote.
+std::optional<std::string> run_as(const passwd& user, const std::vector<gid_t>& groups,
+                                  const std::function<std::string()>& body) {
   int pipe_ends[2];
   if (pipe(pipe_ends) != 0) return std::nullopt;
   pid_t child = fork();
   if (child < 0) return std::nullopt;
   if (child == 0) {
     close(pipe_ends[0]);
-    if (setgroups(0, nullptr) != 0 || setresgid(nobody->pw_gid, nobody->pw_gid, nobody->pw_gid) != 0 ||
-        setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) != 0)
+    if (setgroups(groups.size(), groups.data()) != 0 ||
+        setresgid(user.pw_gid, user.pw_gid, user.pw_gid) != 0 ||
+        setresuid(user.pw_uid, user.pw_uid, user.pw_uid) != 0)
       _exit(2);
     write_all(pipe_ends[1], body());
     _exit(0);
@@ -55,4 +58,21 @@ std::optional<std::string> run_unprivileged(const std::string& tree,
   waitpid(child, &status, 0);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
   return output;
+}
+
+}  // namespace
+
+std::optional<std::string> run_unprivileged(const std::string& tree,
+                                            const std::function<std::string()>& body) {
+  if (geteuid() != 0) return body();
+  const passwd* nobody = getpwnam("nobody");
+  if (nobody == nullptr || !hand_over(tree, nobody->pw_uid, nobody->pw_gid)) return std::nullopt;
+  return run_as(*nobody, {}, body);
+}
+
+std::optional<std::string> run_as_nobody_in_group(gid_t group,
+                                                  const std::function<std::string()>& body) {
+  const passwd* nobody = getpwnam("nobody");
+  if (geteuid() != 0 || nobody == nullptr) return std::nullopt;
+  return run_as(*nobody, {group}, body);
 }

@@ -1,17 +1,17 @@
-// songfile/chart_reader_test.cpp: titles and charts taken from a song file's tokens.
-#include "songfile/chart_reader.h"
+// songfile/song_reader_test.cpp: titles and charts taken from a song file, and where
+// the meters lie in it.
+#include "songfile/song_reader.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/support/temp_dir.h"
 #include "tests/support/song_text.h"
 
 namespace {
 
 // The song's charts as "Mode Difficulty meter" items, e.g. "Single Hard 9".
-std::string describe_charts(const Song& song) {
+std::string describe_charts(const SongFields& song) {
   std::string out;
-  for (const Chart& chart : song.charts) {
+  for (const FoundChart& chart : song.charts) {
     if (!out.empty()) out += ", ";
     out += mode_name(chart.mode);
     out += ' ';
@@ -43,22 +43,25 @@ TEST(ChartReader, ReadsTheLeadingDigitsOfAMeter) {
   EXPECT_EQ("Single Hard 7", describe_charts(read_song(notes("dance-single", "Hard", "007"))));
   EXPECT_EQ("Single Hard 12", describe_charts(read_song(notes("dance-single", "Hard", "12  "))));
   EXPECT_EQ("Single Hard 2147483647",
-            describe_charts(read_song(notes("dance-single", "Hard", "99999999999999999999"))));
-  for (const char* meter : {"0", "abc", "+3", "-3", " "})
+            describe_charts(read_song(notes("dance-single", "Hard", "0002147483647"))));
+  // A meter too large to hold exactly is no chart at all, rather than a capped one.
+  for (const char* meter : {"0", "abc", "+3", "-3", " ", "2147483648", "99999999999999999999"})
     EXPECT_EQ("", describe_charts(read_song(notes("dance-single", "Hard", meter)))) << meter;
-  EXPECT_EQ(2147483647, leading_number("2147483647"));
-  EXPECT_EQ(2147483647, leading_number("2147483648"));
-  EXPECT_EQ(214748364, leading_number("214748364x9"));
+  EXPECT_EQ(214748364, leading_number("214748364x9")->value);
+  EXPECT_EQ(9u, leading_number("214748364x9")->digits);
 }
 
-TEST(ChartReader, RemembersWhichTokenHoldsEachMeter) {
-  Song song = read_song(notes("dance-single", "Hard", "9") + notes("dance-double", "Easy", "3"));
-  ASSERT_EQ(2, song.charts.count);
-  for (const Chart& chart : song.charts) {
-    const Token& token = song.tokens->tokens[chart.meter_token];
-    EXPECT_EQ(TokenKind::Value, token.kind);
-    EXPECT_EQ(std::to_string(chart.meter), token_text(*song.tokens, token));
-  }
+// The digits are found in the file as it is on disk: CR LF line ends, byte-order marks
+// where tokens start and zero bytes all count.
+TEST(ChartReader, FindsEachMetersDigitsInTheFileOnDisk) {
+  using namespace std::string_literals;
+  std::string file = crlf("\xEF\xBB\xBF#TITLE:A\0x;\n"s + notes("dance-single", "Hard", "12 // was 13") +
+                          "\xEF\xBB\xBF" + notes("dance-double", "Easy", "\xEF\xBB\xBF" "007.5"));
+  SongFields song = read_song(file);
+  EXPECT_EQ("A", song.title.value_or("absent"));
+  ASSERT_EQ("Single Hard 12, Double Easy 7", describe_charts(song));
+  EXPECT_EQ("12", file.substr(song.charts[0].digits.offset, song.charts[0].digits.length));
+  EXPECT_EQ("007", file.substr(song.charts[1].digits.offset, song.charts[1].digits.length));
 }
 
 TEST(ChartReader, SkipsCommentsAndWhiteSpaceBeforeFieldsOnly) {
@@ -77,7 +80,7 @@ TEST(ChartReader, TakesTheFirstUsableTitle) {
   EXPECT_EQ("absent", read_song("#TITLE:").title.value_or("absent"));
   EXPECT_EQ("A", read_song(std::string("#TITLE:A\0B;", 11)).title.value_or("absent"));
   // The NOTES tag is the title's value candidate, so that block is passed over.
-  Song song = read_song("#TITLE:\n  " + notes("dance-single", "Hard", "9"));
+  SongFields song = read_song("#TITLE:\n  " + notes("dance-single", "Hard", "9"));
   EXPECT_EQ("absent", song.title.value_or("absent"));
   EXPECT_EQ("", describe_charts(song));
 }
@@ -88,26 +91,24 @@ TEST(ChartReader, EndsAtABlockThatBreaksOffAndKeepsWhatItFound) {
                                       "#NOTES:dance-single:desc:Hard:")));
   EXPECT_EQ("", describe_charts(read_song("#NOTES:")));
   EXPECT_EQ("", describe_charts(read_song("#NOTES:dance-single")));
-  // A block cut short by its semicolon takes its fields from the tags that follow.
-  Song song = read_song("#NOTES:dance-single:d;\n#TITLE:Hard;\n#X:9;\n" +
-                        notes("dance-single", "Easy", "3"));
-  EXPECT_EQ("absent", song.title.value_or("absent"));
-  EXPECT_EQ("", describe_charts(song));
 }
 
-TEST(ChartReader, ReportsFilesThatCannotBeTokenized) {
-  TempDir dir;
-  write_file(dir.path + "/bad.sm", "#TITLE:A;\n#");
-  write_file(dir.path + "/good.sm", "\xEF\xBB\xBF#TITLE:A;\r\n" + notes("dance-single", "Hard", "9"));
-  Song bad;
-  EXPECT_FALSE(read_song_file(dir.path + "/bad.sm", bad));
-  EXPECT_FALSE(bad.tokens);
-  EXPECT_FALSE(bad.title);
-  EXPECT_EQ(0, bad.charts.count);
-  Song good;
-  EXPECT_TRUE(read_song_file(dir.path + "/good.sm", good));
-  EXPECT_EQ("A", good.title.value_or("absent"));
-  EXPECT_EQ("Single Hard 9", describe_charts(good));
+// A block's fields end at its own semicolon: one with too few fields is no chart, and
+// the tags after it are read as tags.
+TEST(ChartReader, ABlockCutShortByItsSemicolonIsNoChart) {
+  SongFields song = read_song("#NOTES:dance-single:desc:Hard;\n#DISPLAYBPM:120:180;\n");
+  EXPECT_EQ("", describe_charts(song));
+  song = read_song("#NOTES:dance-single:d;\n#TITLE:Hard;\n#X:9;\n" + notes("dance-single", "Easy", "3"));
+  EXPECT_EQ("Hard", song.title.value_or("absent"));
+  EXPECT_EQ("Single Easy 3", describe_charts(song));
+}
+
+TEST(ChartReader, ReportsFilesThatCannotBeTokenizedWhereverTheyBreak) {
+  SongFields fields;
+  EXPECT_FALSE(read_song_fields(notes("dance-single", "Hard", "9") + "#TITLE:A;\n#", fields));
+  EXPECT_FALSE(read_song_fields("#TITLE:A;\n" + std::string(4096, ' '), fields));
+  EXPECT_TRUE(read_song_fields("#TITLE:A;\x1A#", fields));
+  EXPECT_EQ("A", fields.title.value_or("absent"));
 }
 
 }  // namespace

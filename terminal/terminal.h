@@ -1,4 +1,4 @@
-// app/terminal.h: the full-screen session, keyboard input and the highlight attribute.
+// terminal/terminal.h: the full-screen session, keyboard input and the highlight attribute.
 #pragma once
 
 #include <curses.h>

@@ -1,5 +1,5 @@
-// app/terminal.cpp: curses set-up and tear-down, and key reading.
-#include "app/terminal.h"
+// terminal/terminal.cpp: curses set-up and tear-down, and key reading.
+#include "terminal/terminal.h"
 
 #include <clocale>
 #include <cstdio>

@@ -1,0 +1,116 @@
+// songfile/song_file.cpp: whole-file reads, stamps and the content hash, with POSIX calls.
+#include "songfile/song_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// A buffer above this size after a read is given back, so that one huge file does not
+// keep its memory for the rest of the run.
+constexpr std::size_t kept_buffer_size = 4 << 20;
+
+FileStamp stamp_of(const struct stat& info) {
+  return FileStamp{static_cast<std::uint64_t>(info.st_dev),
+                   static_cast<std::uint64_t>(info.st_ino),
+                   static_cast<std::int64_t>(info.st_size),
+                   static_cast<std::int64_t>(info.st_mtim.tv_sec),
+                   static_cast<std::int64_t>(info.st_mtim.tv_nsec),
+                   static_cast<std::int64_t>(info.st_ctim.tv_sec),
+                   static_cast<std::int64_t>(info.st_ctim.tv_nsec)};
+}
+
+// Closes a file descriptor when it goes out of scope.
+struct FileDescriptor {
+  int fd;
+  ~FileDescriptor() {
+    if (fd >= 0) close(fd);
+  }
+};
+
+void grow(FileBuffer& buffer, std::size_t capacity) {
+  auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
+  if (buffer.size > 0) std::memcpy(bigger.get(), buffer.bytes.get(), buffer.size);
+  buffer.bytes = std::move(bigger);
+  buffer.capacity = capacity;
+}
+
+// Reads until the end of the file; the file may have grown since it was measured, and
+// one spare byte tells that at once.
+bool read_all(int fd, FileBuffer& buffer, std::size_t expected) {
+  buffer.size = 0;
+  if (buffer.capacity < expected + 1) grow(buffer, expected + 1);
+  for (;;) {
+    if (buffer.size == buffer.capacity) grow(buffer, buffer.capacity * 2);
+    ssize_t got = read(fd, buffer.bytes.get() + buffer.size, buffer.capacity - buffer.size);
+    if (got == 0) return true;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    buffer.size += static_cast<std::size_t>(got);
+  }
+}
+
+std::uint64_t load_word(const char* bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, 8);
+  return word;
+}
+
+__extension__ typedef unsigned __int128 Product;
+
+// The high and low halves of a 64 x 64-bit product, folded together.
+std::uint64_t fold_multiply(std::uint64_t a, std::uint64_t b) {
+  Product product = static_cast<Product>(a) * b;
+  return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+}
+
+}  // namespace
+
+std::optional<FileStamp> read_file_into(const std::string& path, FileBuffer& buffer) {
+  FileDescriptor file{open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
+  buffer.size = 0;
+  if (file.fd < 0) return std::nullopt;
+  struct stat info;
+  if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  if (!read_all(file.fd, buffer, static_cast<std::size_t>(info.st_size))) return std::nullopt;
+  return stamp_of(info);
+}
+
+void trim_buffer(FileBuffer& buffer) {
+  if (buffer.capacity <= kept_buffer_size) return;
+  buffer = FileBuffer{};
+}
+
+std::optional<FileStamp> stamp_file(const std::string& path) {
+  struct stat info;
+  if (stat(path.c_str(), &info) != 0) return std::nullopt;
+  return stamp_of(info);
+}
+
+std::optional<FileStamp> stamp_open_file(int fd) {
+  struct stat info;
+  if (fstat(fd, &info) != 0) return std::nullopt;
+  return stamp_of(info);
+}
+
+// Sixteen bytes per step, each step one wide multiplication that mixes them with all the
+// bytes before; the length goes in at the end, so bytes and length both count.
+std::uint64_t content_hash(std::string_view bytes) {
+  constexpr std::uint64_t k0 = 0xa0761d6478bd642fULL;
+  constexpr std::uint64_t k1 = 0xe7037ed1a0b428dbULL;
+  constexpr std::uint64_t k2 = 0x8ebc6af09c88c6e3ULL;
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  std::uint64_t h = k0;
+  for (; left >= 16; left -= 16, p += 16) h = fold_multiply(load_word(p) ^ k1, load_word(p + 8) ^ h);
+  char tail[16] = {};
+  std::memcpy(tail, p, left);
+  h = fold_multiply(load_word(tail) ^ k1, load_word(tail + 8) ^ h ^ left);
+  return fold_multiply(h ^ k2, static_cast<std::uint64_t>(bytes.size()) ^ k1);
+}

@@ -1,0 +1,45 @@
+// songfile/song_reader.h: what the program needs of a song file: its title and the charts
+// that can be rescaled, with where each chart's meter digits lie in the file.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "songfile/chart_kind.h"
+
+// Where a meter's digits lie in the file as it is on disk.
+struct MeterDigits {
+  std::uint32_t offset;
+  std::uint16_t length;
+};
+
+// One chart found in a song file.
+struct FoundChart {
+  Mode mode;
+  Difficulty difficulty;
+  std::int32_t meter;  // always > 0
+  MeterDigits digits;
+};
+
+// What a song file holds for the program.
+struct SongFields {
+  std::optional<std::string> title;  // the first usable TITLE value
+  std::vector<FoundChart> charts;    // in file order
+};
+
+// Reads an .sm file's title and charts from its bytes as they are on disk, into `fields`
+// (emptied first, its storage kept for the next file). A chart is a NOTES block of a known
+// chart type and difficulty whose meter starts with digits that make a number from 1 to
+// 2147483647. Returns false when the file cannot be tokenized.
+bool read_song_fields(std::string_view file_bytes, SongFields& fields);
+
+// The number the leading decimal digits of `text` make, and how many digits there are;
+// nothing when the number is above 2147483647.
+struct LeadingNumber {
+  std::int32_t value;
+  std::size_t digits;
+};
+std::optional<LeadingNumber> leading_number(std::string_view text);
