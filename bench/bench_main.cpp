@@ -176,7 +176,7 @@ ScanCounts count_library(const GrowArray<SongGroup>& groups) {
     counts.songs += group.songs.count;
     for (const Song& song : group.songs) {
       counts.charts += song.charts.count;
-      if (!song.tokens) ++counts.error_titles;
+      if (song.title->starts_with("#ERROR#")) ++counts.error_titles;
     }
   }
   return counts;

@@ -72,15 +72,13 @@ std::uint64_t current_memory_bytes() {
 
 std::vector<std::string> list_song_files() {
   std::vector<std::string> paths;
-  auto groups = search_directory("Songs", DirPattern::All);
+  auto groups = search_directory("Songs", DirPattern::Folders);
   if (!groups) return paths;
   for (const DirEntry& group : *groups) {
-    if (!group.is_directory) continue;
     std::string group_path = "Songs/" + group.name;
-    auto folders = search_directory(group_path, DirPattern::All);
+    auto folders = search_directory(group_path, DirPattern::Folders);
     if (!folders) continue;
     for (const DirEntry& folder : *folders) {
-      if (!folder.is_directory) continue;
       std::string folder_path = group_path + '/' + folder.name;
       auto files = search_directory(folder_path, DirPattern::SongFiles);
       if (files && !files->empty()) paths.push_back(folder_path + '/' + files->front().name);

@@ -18,10 +18,10 @@
 
 namespace {
 
-// A batch ends after this many songs or bytes written, whichever comes first: large
+// A batch ends after this many files or bytes written, whichever comes first: large
 // enough that flushing is a small part of the time, small enough that an interrupt is
 // answered within a fraction of a second.
-constexpr std::size_t batch_songs = 128;
+constexpr std::size_t batch_files = 128;
 constexpr std::size_t batch_bytes = 32 << 20;
 
 // One selected chart's meter, before and after.
@@ -31,10 +31,11 @@ struct ConvertedMeter {
   MeterEdit edit;
 };
 
-// One song to rewrite and what became of it.
-struct SongJob {
-  const SongGroup* group;
-  const Song* song;
+// One song file to rewrite and what became of it.
+struct FileJob {
+  std::string path;                       // as the report names it
+  FileStamp stamp;                        // the file as the scan read it
+  std::uint64_t hash;
   std::vector<ConvertedMeter> converted;  // in file order
   Replacement replacement;                // `placed` once the new file is in place
 };
@@ -50,15 +51,14 @@ std::vector<ConvertedMeter> convert_selected(const Song& song, const ScaleTable&
   return converted;
 }
 
-// Reads the song file again and writes its new content beside it. Leaves the replacement
+// Reads the file again and writes its new content beside it. Leaves the replacement
 // empty when the file is not the one the scan read (its stamp, its bytes or its meter
 // digits differ) or cannot be replaced. Returns the bytes written.
-std::size_t prepare_song(SongJob& job, FileBuffer& buffer) {
-  const Song& song = *job.song;
-  std::optional<std::string> target = resolve_target(song_path(*job.group, song));
+std::size_t prepare_file(FileJob& job, FileBuffer& buffer) {
+  std::optional<std::string> target = resolve_target(job.path);
   if (!target) return 0;
   std::optional<FileStamp> stamp = read_file_into(*target, buffer);
-  bool unchanged = stamp && *stamp == song.stamp && content_hash(buffer.view()) == song.hash;
+  bool unchanged = stamp && *stamp == job.stamp && content_hash(buffer.view()) == job.hash;
   if (!unchanged) return 0;
   std::vector<MeterEdit> edits;
   for (const ConvertedMeter& meter : job.converted) edits.push_back(meter.edit);
@@ -71,13 +71,12 @@ std::size_t prepare_song(SongJob& job, FileBuffer& buffer) {
   return content->size();
 }
 
-void report_song(std::FILE* report, const SongJob& job) {
-  std::string path = song_path(*job.group, *job.song);
+void report_file(std::FILE* report, const FileJob& job) {
   if (!job.replacement.placed) {
-    std::fprintf(report, "Failed to write to %s\n", path.c_str());
+    std::fprintf(report, "Failed to write to %s\n", job.path.c_str());
     return;
   }
-  std::fprintf(report, "Rewriting %s...\n", path.c_str());
+  std::fprintf(report, "Rewriting %s...\n", job.path.c_str());
   for (const ConvertedMeter& meter : job.converted) {
     std::string mode(mode_name(meter.mode));
     std::string difficulty(difficulty_name(meter.difficulty));
@@ -86,27 +85,29 @@ void report_song(std::FILE* report, const SongJob& job) {
   }
 }
 
-// Flushes, places and reports one batch of prepared songs.
-void finish_batch(std::vector<SongJob>& batch, std::FILE* report) {
+// Flushes, places and reports one batch of prepared files.
+void finish_batch(std::vector<FileJob>& batch, std::FILE* report) {
   std::vector<Replacement> replacements;
   replacements.reserve(batch.size());
-  for (SongJob& job : batch) replacements.push_back(std::move(job.replacement));
+  for (FileJob& job : batch) replacements.push_back(std::move(job.replacement));
   flush_replacements(replacements);
   for (Replacement& replacement : replacements) place_replacement(replacement);
   flush_folders(replacements);
   for (std::size_t i = 0; i < batch.size(); ++i) {
     batch[i].replacement = std::move(replacements[i]);
-    report_song(report, batch[i]);
+    report_file(report, batch[i]);
   }
   std::fflush(report);
 }
 
-std::vector<SongJob> selected_songs(const GrowArray<SongGroup>& groups, const ScaleTable& table) {
-  std::vector<SongJob> jobs;
+// The song files with a selected chart, in library order.
+std::vector<FileJob> selected_files(const GrowArray<SongGroup>& groups, const ScaleTable& table) {
+  std::vector<FileJob> jobs;
   for (const SongGroup& group : groups)
     for (const Song& song : group.songs) {
       std::vector<ConvertedMeter> converted = convert_selected(song, table);
-      if (!converted.empty()) jobs.push_back(SongJob{&group, &song, std::move(converted), {}});
+      if (converted.empty()) continue;
+      jobs.push_back(FileJob{song_path(group, song), song.stamp, song.hash, std::move(converted), {}});
     }
   return jobs;
 }
@@ -117,15 +118,15 @@ void rewrite_library(const GrowArray<SongGroup>& groups, const ScaleTable& table
                      std::FILE* report) {
   // A file size limit makes a write fail instead of ending the program.
   std::signal(SIGXFSZ, SIG_IGN);
-  std::vector<SongJob> jobs = selected_songs(groups, table);
+  std::vector<FileJob> jobs = selected_files(groups, table);
   FileBuffer buffer;
   for (std::size_t next = 0; next < jobs.size();) {
     InterruptShield shield;
-    std::vector<SongJob> batch;
+    std::vector<FileJob> batch;
     std::size_t bytes = 0;
-    while (next < jobs.size() && batch.size() < batch_songs && bytes < batch_bytes) {
-      SongJob& job = batch.emplace_back(std::move(jobs[next++]));
-      bytes += prepare_song(job, buffer);
+    while (next < jobs.size() && batch.size() < batch_files && bytes < batch_bytes) {
+      FileJob& job = batch.emplace_back(std::move(jobs[next++]));
+      bytes += prepare_file(job, buffer);
     }
     finish_batch(batch, report);
   }
