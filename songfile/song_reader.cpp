@@ -12,16 +12,6 @@
 
 namespace {
 
-bool is_significant(const Token& token) {
-  return token.kind != TokenKind::Comment && token.kind != TokenKind::Whitespace;
-}
-
-// The next token that is neither a comment nor white space.
-std::optional<Token> next_significant(TokenReader& in) {
-  while (std::optional<Token> token = next_token(in))
-    if (is_significant(*token)) return token;
-  return std::nullopt;
-}
 
 bool is_digit(char c) { return c >= '0' && c <= '9'; }
 
@@ -43,24 +33,24 @@ bool is_value(const std::optional<Token>& token) {
 }
 
 void read_title(TokenReader& in, SongFields& fields) {
-  std::optional<Token> value = next_significant(in);
+  std::optional<Token> value = next_significant_token(in);
   if (is_value(value) && !fields.title) fields.title = token_text(in, *value);
 }
 
 // chart type ':' description ':' difficulty ':' meter, each field found in turn. A field
 // that is not what it should be ends the block's reading; the walk goes on after it.
 void read_notes(TokenReader& in, SongFields& fields) {
-  std::optional<Token> type = next_significant(in);
+  std::optional<Token> type = next_significant_token(in);
   if (!is_value(type)) return;
   std::optional<Mode> mode = mode_from_file_name(token_compared(in, *type));
   if (!mode) return;
   if (next_colon(in) != FieldEnd::Colon || next_colon(in) != FieldEnd::Colon) return;
-  std::optional<Token> field = next_significant(in);
+  std::optional<Token> field = next_significant_token(in);
   if (!is_value(field)) return;
   std::optional<Difficulty> difficulty = difficulty_from_file_name(token_compared(in, *field));
   if (!difficulty) return;
   if (next_colon(in) != FieldEnd::Colon) return;
-  std::optional<Token> meter = next_significant(in);
+  std::optional<Token> meter = next_significant_token(in);
   if (!is_value(meter)) return;
   std::string_view meter_text = token_compared(in, *meter);
   if (meter_text.empty() || !is_digit(meter_text[0])) return;
@@ -89,8 +79,7 @@ bool read_song_fields(std::string_view file_bytes, SongFields& fields) {
   fields.title.reset();
   fields.charts.clear();
   TokenReader in = make_token_reader(file_bytes);
-  while (std::optional<Token> token = next_significant(in)) {
-    if (token->kind != TokenKind::ID) continue;
+  while (std::optional<Token> token = next_tag(in)) {
     std::string_view name = token_compared(in, *token);
     if (name == "TITLE")
       read_title(in, fields);

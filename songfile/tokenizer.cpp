@@ -6,20 +6,30 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
-enum CharClass : std::uint8_t { Plain = 0, Separator = 1, Space = 2 };
+enum CharClass : std::uint8_t { Plain = 0, Separator, Space, Hash, Slash, BomLead };
 
-// ',' ':' ';' end a value; the classic six white-space bytes make a white-space run.
+// ',' ':' ';' end a value; the classic six white-space bytes make a white-space run; '#',
+// '/' and the first byte of a byte-order mark may start something else where a token
+// starts.
 constexpr std::array<std::uint8_t, 256> char_classes = [] {
   std::array<std::uint8_t, 256> classes{};
   for (unsigned char c : {',', ':', ';'}) classes[c] = Separator;
   for (unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'}) classes[c] = Space;
+  classes['#'] = Hash;
+  classes['/'] = Slash;
+  classes[0xEF] = BomLead;
   return classes;
 }();
 
-bool is_white_space(char c) { return char_classes[static_cast<unsigned char>(c)] == Space; }
-bool is_separator(char c) { return char_classes[static_cast<unsigned char>(c)] == Separator; }
+CharClass class_of(char c) { return static_cast<CharClass>(char_classes[static_cast<unsigned char>(c)]); }
+bool is_white_space(char c) { return class_of(c) == Space; }
+bool is_separator(char c) { return class_of(c) == Separator; }
 
 Token make_token(TokenKind kind, std::size_t start, std::size_t end) {
   return Token{static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(end - start), kind};
@@ -43,6 +53,10 @@ bool at_byte_order_mark(const TokenReader& in) {
   return in.text.size() - in.pos >= 3 && std::memcmp(in.text.data() + in.pos, "\xEF\xBB\xBF", 3) == 0;
 }
 
+bool at_comment(const TokenReader& in) {
+  return in.pos + 1 < in.text.size() && in.text[in.pos + 1] == '/';
+}
+
 std::optional<Token> fail(TokenReader& in) {
   in.failed = true;
   return std::nullopt;
@@ -62,37 +76,53 @@ std::optional<Token> read_tag_name(TokenReader& in) {
   return make_token(TokenKind::ID, start, end);
 }
 
-std::optional<Token> read_one_char(TokenReader& in, TokenKind kind) {
-  ++in.pos;
-  return make_token(kind, in.pos - 1, in.pos);
-}
+// The readers below move past one token and return false when it breaks a limit.
 
 // "//" to the end of the line, with the LF when there is one. The line ends at its first
 // LF, so the only CR text mode can drop is the one right before that LF.
-std::optional<Token> read_comment(TokenReader& in) {
+bool pass_comment(TokenReader& in) {
   std::size_t start = in.pos;
   std::size_t window = std::min(in.text.size(), start + text_limit + 1);
   const void* lf = std::memchr(in.text.data() + start, '\n', window - start);
   if (lf == nullptr) {
-    if (in.text.size() - start >= text_limit) return fail(in);
+    if (in.text.size() - start >= text_limit) return false;
     in.pos = in.text.size();
-  } else {
-    std::size_t line_end = static_cast<const char*>(lf) - in.text.data();
-    std::size_t length = line_end - start;
-    if (length > 0 && in.text[line_end - 1] == '\r') --length;
-    if (length >= text_limit) return fail(in);
-    in.pos = line_end + 1;
+    return true;
   }
-  return make_token(TokenKind::Comment, start, in.pos);
+  std::size_t line_end = static_cast<const char*>(lf) - in.text.data();
+  std::size_t length = line_end - start;
+  if (length > 0 && in.text[line_end - 1] == '\r') --length;
+  in.pos = line_end + 1;
+  return length < text_limit;
 }
 
-std::optional<Token> read_whitespace(TokenReader& in) {
+bool pass_whitespace(TokenReader& in) {
   std::size_t start = in.pos;
   while (in.pos < in.text.size() && is_white_space(in.text[in.pos])) ++in.pos;
-  if (reaches_limit(in.text, start, in.pos, text_limit)) return fail(in);
-  return make_token(TokenKind::Whitespace, start, in.pos);
+  return !reaches_limit(in.text, start, in.pos, text_limit);
 }
 
+#if defined(__SSE2__)
+// The position of the first ',', ':' or ';' at or after `from`, or the end. Note data
+// runs for many bytes between separators, so sixteen bytes are looked at in one go.
+std::size_t find_separator(std::string_view text, std::size_t from) {
+  const char* bytes = text.data();
+  std::size_t size = text.size();
+  const __m128i commas = _mm_set1_epi8(',');
+  const __m128i colons = _mm_set1_epi8(':');
+  const __m128i semicolons = _mm_set1_epi8(';');
+  while (size - from >= 16) {
+    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
+    __m128i found = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, commas), _mm_cmpeq_epi8(chunk, colons)),
+                                 _mm_cmpeq_epi8(chunk, semicolons));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(found));
+    if (mask != 0) return from + std::countr_zero(mask);
+    from += 16;
+  }
+  while (from < size && !is_separator(bytes[from])) ++from;
+  return from;
+}
+#else
 // Eight bytes with the first one in memory as the lowest, whatever the machine's order.
 std::uint64_t load_eight_bytes(const char* bytes) {
   std::uint64_t word;
@@ -125,16 +155,40 @@ std::size_t find_separator(std::string_view text, std::size_t from) {
   while (from < size && !is_separator(bytes[from])) ++from;
   return from;
 }
+#endif
 
 // Anything up to the next ',', ':', ';' or the end, line breaks included.
-std::optional<Token> read_value(TokenReader& in) {
+bool pass_value(TokenReader& in) {
   std::size_t start = in.pos;
   in.pos = find_separator(in.text, in.pos);
-  if (reaches_limit(in.text, start, in.pos, text_limit)) return fail(in);
-  return make_token(TokenKind::Value, start, in.pos);
+  return !reaches_limit(in.text, start, in.pos, text_limit);
+}
+
+// Makes a token of what `pass` moves over, or fails.
+template <typename Pass>
+std::optional<Token> read_token(TokenReader& in, TokenKind kind, Pass pass) {
+  std::size_t start = in.pos;
+  if (!pass(in)) return fail(in);
+  return make_token(kind, start, in.pos);
+}
+
+std::optional<Token> read_one_char(TokenReader& in, TokenKind kind) {
+  ++in.pos;
+  return make_token(kind, in.pos - 1, in.pos);
+}
+
+// What starts at the reader's position, once byte-order marks are passed over.
+CharClass next_start(TokenReader& in) {
+  for (;;) {
+    if (in.pos >= in.text.size()) return Plain;
+    CharClass start = class_of(in.text[in.pos]);
+    if (start != BomLead || !at_byte_order_mark(in)) return start;
+    in.pos += 3;  // dropped wherever a token starts
+  }
 }
 
 }  // namespace
+
 
 TokenReader make_token_reader(std::string_view file_bytes) {
   const void* eof_mark = std::memchr(file_bytes.data(), 0x1A, file_bytes.size());
@@ -147,18 +201,57 @@ TokenReader make_token_reader(std::string_view file_bytes) {
 
 std::optional<Token> next_token(TokenReader& in) {
   if (in.failed) return std::nullopt;
-  while (at_byte_order_mark(in)) in.pos += 3;  // dropped wherever a token starts
+  CharClass start = next_start(in);
   if (in.pos >= in.text.size()) return std::nullopt;
-  char c0 = in.text[in.pos];
-  switch (c0) {
-    case '#': return read_tag_name(in);
-    case ',': return read_one_char(in, TokenKind::CommaDelim);
-    case ':': return read_one_char(in, TokenKind::ColonDelim);
-    case ';': return read_one_char(in, TokenKind::SemicolonDelim);
+  switch (start) {
+    case Hash: return read_tag_name(in);
+    case Separator: {
+      TokenKind kind = in.text[in.pos] == ',' ? TokenKind::CommaDelim
+                       : in.text[in.pos] == ':' ? TokenKind::ColonDelim
+                                                : TokenKind::SemicolonDelim;
+      return read_one_char(in, kind);
+    }
+    case Space: return read_token(in, TokenKind::Whitespace, pass_whitespace);
+    case Slash:
+      if (at_comment(in)) return read_token(in, TokenKind::Comment, pass_comment);
+      break;
+    default: break;
   }
-  if (c0 == '/' && in.pos + 1 < in.text.size() && in.text[in.pos + 1] == '/') return read_comment(in);
-  if (is_white_space(c0)) return read_whitespace(in);
-  return read_value(in);
+  return read_token(in, TokenKind::Value, pass_value);
+}
+
+std::optional<Token> next_significant_token(TokenReader& in) {
+  while (!in.failed) {
+    CharClass start = next_start(in);
+    if (in.pos >= in.text.size()) return std::nullopt;
+    if (start == Space) {
+      if (!pass_whitespace(in)) return fail(in);
+    } else if (start == Slash && at_comment(in)) {
+      if (!pass_comment(in)) return fail(in);
+    } else {
+      return next_token(in);
+    }
+  }
+  return std::nullopt;
+}
+
+// Between tags the walk needs no token but the next tag name, so the rest is only passed
+// over (its limits checked), with no token made: that is most of every song file.
+std::optional<Token> next_tag(TokenReader& in) {
+  while (!in.failed) {
+    CharClass start = next_start(in);
+    if (in.pos >= in.text.size()) return std::nullopt;
+    bool passed = true;
+    switch (start) {
+      case Hash: return read_tag_name(in);
+      case Separator: ++in.pos; break;
+      case Space: passed = pass_whitespace(in); break;
+      case Slash: passed = at_comment(in) ? pass_comment(in) : pass_value(in); break;
+      default: passed = pass_value(in); break;
+    }
+    if (!passed) return fail(in);
+  }
+  return std::nullopt;
 }
 
 std::string_view token_compared(const TokenReader& in, const Token& token) {

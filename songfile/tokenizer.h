@@ -54,6 +54,12 @@ TokenReader make_token_reader(std::string_view file_bytes);
 // (`failed` tells which). A byte-order mark where a token would start is passed over.
 std::optional<Token> next_token(TokenReader& in);
 
+// The next token that is neither a comment nor white space, or nothing as above.
+std::optional<Token> next_significant_token(TokenReader& in);
+
+// The next tag name (an ID token), passing over every other token, or nothing as above.
+std::optional<Token> next_tag(TokenReader& in);
+
 // The token's bytes as they are in the file (a tag name without its '#' and ':').
 inline std::string_view token_bytes(const TokenReader& in, const Token& token) {
   return in.text.substr(token.start, token.length);
