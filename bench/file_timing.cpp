@@ -87,18 +87,6 @@ std::vector<std::string> list_song_files() {
   return paths;
 }
 
-std::int64_t read_files_raw(const std::vector<std::string>& paths) {
-  std::vector<char> buffer(read_buffer_size);
-  std::int64_t total = 0;
-  for (const std::string& path : paths) {
-    std::string_view first_chunk;
-    std::int64_t got = read_one_file(path, buffer, first_chunk);
-    if (got < 0) return -1;
-    total += got;
-  }
-  return total;
-}
-
 FileSurvey survey_files(const std::vector<std::string>& paths) {
   std::vector<char> buffer(read_buffer_size);
   FileSurvey survey;

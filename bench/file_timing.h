@@ -33,11 +33,7 @@ struct FileSurvey {
 // them (the first song file by name in each song folder of each group).
 std::vector<std::string> list_song_files();
 
-// Opens, reads whole and closes every file, doing nothing else: the floor any scan
-// stands on. Returns the bytes read, or -1 when a file cannot be read.
-std::int64_t read_files_raw(const std::vector<std::string>& paths);
-
-// Reads every file like `read_files_raw` and notes sizes, byte-order marks and line ends.
+// Reads every file whole and notes sizes, byte-order marks and line ends.
 FileSurvey survey_files(const std::vector<std::string>& paths);
 
 // The size below which `fraction` (0 to 1) of the surveyed files lie.
