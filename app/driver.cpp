@@ -2,6 +2,7 @@
 #include "app/driver.h"
 
 #include <cstdio>
+#include <new>
 
 #include "browser/browser.h"
 #include "library/dir_search.h"
@@ -35,15 +36,16 @@ int stop_without_input(CursesSession& session) {
   return 1;
 }
 
+enum class ScanOutcome { Read, Unsearchable, OutOfMemory };
+
 // Scans the library, showing the path of a song file being read while the readers work.
-bool scan_with_progress(GrowArray<SongGroup>& groups) {
+ScanOutcome scan_with_progress(GrowArray<SongGroup>& groups) {
   ScanJob job;
-  if (!start_scan(job)) return false;
+  if (!start_scan(job)) return ScanOutcome::Unsearchable;
   ProgressLine progress;
   while (!wait_for_scan(job, progress_refresh_interval))
     show_progress(progress, scan_progress_path(job));
-  finish_scan(job, groups);
-  return true;
+  return finish_scan(job, groups) ? ScanOutcome::Read : ScanOutcome::OutOfMemory;
 }
 
 void wait_for_enter() {
@@ -52,9 +54,22 @@ void wait_for_enter() {
   std::getchar();
 }
 
-}  // namespace
+// Where the run is, for the message that ends it when memory runs out.
+enum class Phase { BeforeRewrite, Rewriting };
 
-int run_rerate() {
+// Ends the run when memory ran out: the full screen is already left (the session ended
+// as the failed allocation unwound the run) and any half-written new file removed.
+int report_out_of_memory(Phase phase) {
+  std::fflush(stdout);
+  std::fputs(phase == Phase::BeforeRewrite
+                 ? "rerate: out of memory; no song file was changed\n"
+                 : "rerate: out of memory; song files not reported above as rewritten are "
+                   "unchanged\n",
+             stderr);
+  return 1;
+}
+
+int run_phases(Phase& phase) {
   CursesSession session;
   if (!start_curses(session)) {
     std::fputs("rerate: cannot use this terminal for the full screen (is TERM set?)\n", stderr);
@@ -64,7 +79,12 @@ int run_rerate() {
   if (!is_directory("Songs")) return show_error_screen(session, songs_missing);
 
   GrowArray<SongGroup> groups;
-  if (!scan_with_progress(groups)) return show_error_screen(session, songs_unsearchable);
+  ScanOutcome scanned = scan_with_progress(groups);
+  if (scanned == ScanOutcome::Unsearchable) return show_error_screen(session, songs_unsearchable);
+  if (scanned == ScanOutcome::OutOfMemory) {
+    end_curses(session);
+    return report_out_of_memory(phase);
+  }
 
   BrowserState browser = make_browser_state(groups, screen_lines - 3);
   set_up_colours();
@@ -73,7 +93,21 @@ int run_rerate() {
   if (!table) return stop_without_input(session);
   end_curses(session);
 
+  phase = Phase::Rewriting;
   rewrite_library(groups, *table, stdout);
   wait_for_enter();
   return 0;
+}
+
+}  // namespace
+
+int run_rerate() {
+  // Memory can run out anywhere; the failed allocation unwinds the run, which gives the
+  // terminal back and removes any temporary file on the way, and the run ends here.
+  Phase phase = Phase::BeforeRewrite;
+  try {
+    return run_phases(phase);
+  } catch (const std::bad_alloc&) {
+    return report_out_of_memory(phase);
+  }
 }

@@ -71,7 +71,15 @@ bool read_slots(ScanJob& job, std::chrono::steady_clock::time_point deadline) {
   for (;;) {
     std::size_t index = job.next_slot.fetch_add(1, std::memory_order_relaxed);
     if (index >= job.slots.size()) return true;
-    read_slot(job, index, buffer, fields);
+    try {
+      read_slot(job, index, buffer, fields);
+    } catch (const std::bad_alloc&) {
+      // Memory ran out: the scan cannot give a whole library. Every reader stops at its
+      // next slot and the caller learns it from finish_scan.
+      job.out_of_memory.store(true, std::memory_order_relaxed);
+      job.next_slot.store(job.slots.size(), std::memory_order_relaxed);
+      return true;
+    }
     if (std::chrono::steady_clock::now() >= deadline) return job.next_slot.load() >= job.slots.size();
   }
 }
@@ -140,8 +148,9 @@ std::string scan_progress_path(const ScanJob& job) {
   return folder_path(job, slot) + '/' + slot.song.file;
 }
 
-void finish_scan(ScanJob& job, GrowArray<SongGroup>& groups) {
+bool finish_scan(ScanJob& job, GrowArray<SongGroup>& groups) {
   job.readers.clear();  // every reader has ended; this joins them
+  if (job.out_of_memory.load(std::memory_order_relaxed)) return false;
   std::vector<std::int32_t> song_counts(job.group_names.size());
   for (const SongSlot& slot : job.slots)
     if (slot.found) ++song_counts[slot.group];
@@ -156,6 +165,7 @@ void finish_scan(ScanJob& job, GrowArray<SongGroup>& groups) {
   job.slots.clear();
   job.slots.shrink_to_fit();
   sort_library(groups);
+  return true;
 }
 
 bool scan_library(GrowArray<SongGroup>& groups) {
@@ -163,8 +173,7 @@ bool scan_library(GrowArray<SongGroup>& groups) {
   if (!start_scan(job)) return false;
   while (!wait_for_scan(job, std::chrono::milliseconds(100))) {
   }
-  finish_scan(job, groups);
-  return true;
+  return finish_scan(job, groups);
 }
 
 void sort_library(GrowArray<SongGroup>& groups) {
