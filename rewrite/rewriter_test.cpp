@@ -254,12 +254,11 @@ TEST_F(RewriteLibrary, AnSscBesideAnSmGetsTheMatchingChartsOnly) {
 }
 
 // Where nothing matches, the .ssc stays and the report says so; where it changed since the
-// scan, it stays and the .sm is still rewritten; an .ssc alone is the song file.
+// scan, it stays and the .sm is still rewritten.
 TEST_F(RewriteLibrary, AnSscIsRewrittenOnlyWhereItsOwnChecksHold) {
   std::string unmatched = ssc_chart("dance-single", "Hard", "11");
   add_song("Pack", "B", song_file("B", notes("dance-single", "Hard", "12")));
   write_file(dir.path + "/Songs/Pack/B/b.ssc", unmatched);
-  write_file(dir.path + "/Songs/Pack/C/c.ssc", "#TITLE:C;\n" + ssc_chart("dance-single", "Hard", "12"));
   add_song("Pack", "D", song_file("D", notes("dance-single", "Hard", "12")));
   write_file(dir.path + "/Songs/Pack/D/d.ssc", ssc_chart("dance-single", "Hard", "12"));
   scan();
@@ -267,12 +266,10 @@ TEST_F(RewriteLibrary, AnSscIsRewrittenOnlyWhereItsOwnChecksHold) {
   write_file(dir.path + "/Songs/Pack/D/d.ssc", ssc_chart("dance-single", "Hard", "13"));
   EXPECT_EQ("Rewriting Songs/Pack/B/song.sm...\n - Single Hard (12 -> 8)\n"
             "Not rewriting Songs/Pack/B/b.ssc: none of the selected charts has a match in it\n"
-            "Rewriting Songs/Pack/C/c.ssc...\n - Single Hard (12 -> 8)\n"
             "Rewriting Songs/Pack/D/song.sm...\n - Single Hard (12 -> 8)\n"
             "Failed to write to Songs/Pack/D/d.ssc\n",
             rewrite_with_report(groups, table_of(5)));
   EXPECT_EQ(unmatched, read_file(dir.path + "/Songs/Pack/B/b.ssc"));
-  EXPECT_EQ("#TITLE:C;\n" + ssc_chart("dance-single", "Hard", "8"), read_file(dir.path + "/Songs/Pack/C/c.ssc"));
   EXPECT_EQ(ssc_chart("dance-single", "Hard", "13"), read_file(dir.path + "/Songs/Pack/D/d.ssc"));
 }
 

@@ -126,8 +126,6 @@ TEST(SscReader, ReadsEachSectionWithItsFieldsInAnyOrder) {
   EXPECT_EQ("absent", fields.title.value_or("absent"));
   ASSERT_EQ("Single Hard 12, Double Expert 9, Single Easy 7", describe_charts(fields));
   EXPECT_EQ("9", crlf(file).substr(fields.charts[1].digits.offset, fields.charts[1].digits.length));
-  EXPECT_TRUE(read_ssc_fields("#TITLE:A;\n" + ssc_chart("dance-single", "Hard", "12abc"), fields));
-  EXPECT_EQ("A: Single Hard 12", *fields.title + ": " + describe_charts(fields));
   EXPECT_FALSE(read_ssc_fields(ssc_chart("dance-single", "Hard", "12") + "#", fields));
 }
 

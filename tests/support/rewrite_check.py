@@ -9,9 +9,9 @@ Beginner .. Double Edit. MODES ("Single", "Double" or "Single,Double", the defau
 the modes the report may mention.
 
 A song file with "Rewriting" in the report must equal its original byte for byte but for
-the digits of the converted meters it reports (old -> new, in file order); a chart it
-reports as not matched is not among them. Every other song file must be unchanged byte
-for byte, and no temporary file may be left behind.
+the digits of the converted meters it reports (old -> new, in file order; not charts it
+reports unmatched). Every other song file must be unchanged byte for byte, and no
+temporary file may be left behind.
 """
 import os
 import re
