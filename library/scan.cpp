@@ -38,7 +38,8 @@ void show_slot(ScanJob& job, std::int64_t slot) {
 // tokenized, or has no title, gets the error title; only a file read whole has charts.
 void read_song(const std::string& path, Song& song, FileBuffer& buffer, SongFields& fields) {
   std::optional<FileStamp> stamp = read_file_into(path, buffer);
-  if (stamp && read_song_fields(buffer.view(), fields)) {
+  SongFormat format = song_format_of(song.file).value_or(SongFormat::Sm);
+  if (stamp && read_fields_of(format, buffer.view(), fields)) {
     song.stamp = *stamp;
     song.hash = content_hash(buffer.view());
     song.title = std::move(fields.title);
@@ -50,17 +51,37 @@ void read_song(const std::string& path, Song& song, FileBuffer& buffer, SongFiel
   trim_buffer(buffer);
 }
 
+// The stamp and hash of the .ssc beside a song's .sm; its charts are not read now.
+CompanionFile read_companion(const std::string& folder, std::string file, FileBuffer& buffer) {
+  CompanionFile companion{std::move(file), std::nullopt, 0};
+  companion.stamp = read_file_into(folder + '/' + companion.file, buffer);
+  if (companion.stamp) companion.hash = content_hash(buffer.view());
+  trim_buffer(buffer);
+  return companion;
+}
+
+// The first of `files` (in name order) in `format`, if any.
+const DirEntry* first_in_format(const std::vector<DirEntry>& files, SongFormat format) {
+  for (const DirEntry& file : files)
+    if (song_format_of(file.name) == format) return &file;
+  return nullptr;
+}
+
 // Looks into one song folder: its song file is the first regular file, in name order,
-// whose name ends in ".sm".
+// whose name ends in ".sm", or else the first whose name ends in ".ssc". Beside an .sm the
+// first .ssc is its companion.
 void read_slot(ScanJob& job, std::size_t index, FileBuffer& buffer, SongFields& fields) {
   SongSlot& slot = job.slots[index];
   std::string folder = folder_path(job, slot);
   auto files = search_directory(folder, DirPattern::SongFiles);
   if (!files || files->empty()) return;  // no song file: not a song
-  slot.song.file = std::move(files->front().name);
+  const DirEntry* sm = first_in_format(*files, SongFormat::Sm);
+  const DirEntry* ssc = first_in_format(*files, SongFormat::Ssc);
+  slot.song.file = sm ? sm->name : ssc->name;
   slot.found = true;
   show_slot(job, static_cast<std::int64_t>(index));
   read_song(folder + '/' + slot.song.file, slot.song, buffer, fields);
+  if (sm && ssc) slot.song.companion = read_companion(folder, ssc->name, buffer);
 }
 
 // Takes slots one after another until none is left or `deadline` has passed; true when

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "rewrite/companion.h"
+#include "rewrite/file_job.h"
 #include "rewrite/replace_file.h"
 #include "rewrite/splice.h"
 
@@ -23,22 +25,6 @@ namespace {
 // answered within a fraction of a second.
 constexpr std::size_t batch_files = 128;
 constexpr std::size_t batch_bytes = 32 << 20;
-
-// One selected chart's meter, before and after.
-struct ConvertedMeter {
-  Mode mode;
-  Difficulty difficulty;
-  MeterEdit edit;
-};
-
-// One song file to rewrite and what became of it.
-struct FileJob {
-  std::string path;                       // as the report names it
-  FileStamp stamp;                        // the file as the scan read it
-  std::uint64_t hash;
-  std::vector<ConvertedMeter> converted;  // in file order
-  Replacement replacement;                // `placed` once the new file is in place
-};
 
 std::vector<ConvertedMeter> convert_selected(const Song& song, const ScaleTable& table) {
   std::vector<ConvertedMeter> converted;
@@ -60,6 +46,7 @@ std::size_t prepare_file(FileJob& job, FileBuffer& buffer) {
   std::optional<FileStamp> stamp = read_file_into(*target, buffer);
   bool unchanged = stamp && *stamp == job.stamp && content_hash(buffer.view()) == job.hash;
   if (!unchanged) return 0;
+  if (job.companion && !match_companion(job, buffer.view())) return 0;
   std::vector<MeterEdit> edits;
   for (const ConvertedMeter& meter : job.converted) edits.push_back(meter.edit);
   std::optional<std::string> content = splice_meters(buffer.view(), edits);
@@ -72,6 +59,7 @@ std::size_t prepare_file(FileJob& job, FileBuffer& buffer) {
 }
 
 void report_file(std::FILE* report, const FileJob& job) {
+  if (report_companion_kept(report, job)) return;
   if (!job.replacement.placed) {
     std::fprintf(report, "Failed to write to %s\n", job.path.c_str());
     return;
@@ -83,6 +71,7 @@ void report_file(std::FILE* report, const FileJob& job) {
     std::fprintf(report, " - %s %s (%d -> %d)\n", mode.c_str(), difficulty.c_str(),
                  meter.edit.old_meter, meter.edit.new_meter);
   }
+  report_unmatched_charts(report, job);
 }
 
 // Flushes, places and reports one batch of prepared files.
@@ -107,7 +96,9 @@ std::vector<FileJob> selected_files(const GrowArray<SongGroup>& groups, const Sc
     for (const Song& song : group.songs) {
       std::vector<ConvertedMeter> converted = convert_selected(song, table);
       if (converted.empty()) continue;
-      jobs.push_back(FileJob{song_path(group, song), song.stamp, song.hash, std::move(converted), {}});
+      jobs.push_back(
+          FileJob{song_path(group, song), song.stamp, song.hash, std::move(converted), {}, {}});
+      if (song.companion) jobs.push_back(companion_job(group, song, jobs.back()));
     }
   return jobs;
 }
