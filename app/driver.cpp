@@ -3,12 +3,14 @@
 
 #include <cstdio>
 #include <new>
+#include <string_view>
 
 #include "browser/browser.h"
 #include "library/dir_search.h"
 #include "library/scan.h"
 #include "rewrite/rewriter.h"
 #include "scale/scale_screens.h"
+#include "terminal/help_screen.h"
 #include "terminal/progress_line.h"
 #include "terminal/terminal.h"
 
@@ -20,11 +22,8 @@ constexpr const char* songs_unsearchable = "Failed to search Songs folder (but W
 
 // Shows `message` until a key is pressed, then leaves the full screen.
 int show_error_screen(CursesSession& session, const char* message) {
-  wclear(stdscr);
-  mvwaddstr(stdscr, 0, 0, message);
-  mvwaddstr(stdscr, 1, 0, "(Press any key to quit)");
-  refresh();
-  read_key();
+  const std::string_view lines[] = {message, "(Press any key to quit)"};
+  show_page_until_key(lines);
   end_curses(session);
   return 0;
 }
@@ -46,6 +45,13 @@ ScanOutcome scan_with_progress(GrowArray<SongGroup>& groups) {
   while (!wait_for_scan(job, progress_refresh_interval))
     show_progress(progress, scan_progress_path(job));
   return finish_scan(job, groups) ? ScanOutcome::Read : ScanOutcome::OutOfMemory;
+}
+
+// The user chose to quit in the browser: nothing is rewritten.
+int quit_unchanged(CursesSession& session) {
+  end_curses(session);
+  std::fputs("Quit: no song file was changed.\n", stdout);
+  return 0;
 }
 
 void wait_for_enter() {
@@ -88,13 +94,14 @@ int run_phases(Phase& phase) {
 
   BrowserState browser = make_browser_state(groups, screen_lines - 3);
   set_up_colours();
-  if (!run_browser(browser, groups)) return stop_without_input(session);
-  std::optional<ScaleTable> table = run_scale_screens();
-  if (!table) return stop_without_input(session);
+  ScaleTable table{};
+  ScreenExit exit = run_choice_screens(browser, groups, table);
+  if (exit == ScreenExit::InputEnded) return stop_without_input(session);
+  if (exit == ScreenExit::Quit) return quit_unchanged(session);
   end_curses(session);
 
   phase = Phase::Rewriting;
-  rewrite_library(groups, *table, stdout);
+  rewrite_library(groups, table, stdout);
   wait_for_enter();
   return 0;
 }

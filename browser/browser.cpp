@@ -1,20 +1,61 @@
 // browser/browser.cpp: the selection browser's state and its loop.
 #include "browser/browser.h"
 
+#include <string_view>
+
 #include "browser/browser_draw.h"
 #include "browser/browser_scroll.h"
+#include "terminal/help_screen.h"
 #include "terminal/terminal.h"
 
+namespace {
+
+constexpr int help_key = '?';
+
+constexpr std::string_view browser_help_page[] = {
+    "Keys in the library tree",
+    "",
+    "  Up/Down, k/j        move one row (wrapping around at either end)",
+    "  Page Up/Page Down   move one page",
+    "  Home/End, g/G       go to the first/last row",
+    "  Right/Left          expand/collapse a group or song",
+    "  Space/Enter         select or clear the chart, the song or the group",
+    "  a / s / d           select or clear all / all Single / all Double charts",
+    "  /                   search group names and song titles (Enter: stay there,",
+    "                      Esc: go back)",
+    "  n / N               next/previous match of the last search",
+    "  F5                  done: go on to the divisor screens",
+    "  q / Esc             quit without changing any file",
+    "  ?                   this help",
+    "",
+    "  [Y]   every chart of the row is selected (also a song without charts)",
+    "  [*]   some of its charts are selected",
+    "  + / - the group or song is collapsed/expanded",
+    "",
+    "Press any key to go back.",
+};
+
+}  // namespace
+
 BrowserState make_browser_state(const GrowArray<SongGroup>& groups, int list_height) {
-  return BrowserState{build_rows(groups), 0, 0, list_height};
+  BrowserState state{build_rows(groups), 0, 0, list_height};
+  state.index = build_search_index(state.rows, groups);
+  return state;
 }
 
-bool run_browser(BrowserState& state, GrowArray<SongGroup>& groups) {
+ScreenExit run_browser(BrowserState& state, GrowArray<SongGroup>& groups) {
+  state.quit = false;
   for (;;) {
     settle_scroll(state);
     draw_browser(state, groups);
     std::optional<int> key = read_key();
-    if (!key) return false;
-    if (handle_browser_key(state, groups, *key)) return true;
+    if (!key) return ScreenExit::InputEnded;
+    if (*key == KEY_RESIZE) {
+      resize_browser(state, getmaxy(stdscr));
+    } else if (*key == help_key && state.prompt == BrowserPrompt::None) {
+      if (!show_page_until_key(browser_help_page)) return ScreenExit::InputEnded;
+    } else if (handle_browser_key(state, groups, *key)) {
+      return state.quit ? ScreenExit::Quit : ScreenExit::Done;
+    }
   }
 }

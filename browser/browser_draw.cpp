@@ -1,7 +1,8 @@
 // browser/browser_draw.cpp: painting the rows and the help lines.
 //
 // Each row is a plain prefix (expander and mark) followed by its name part; names and
-// titles go to the screen as plain text, whatever characters they hold.
+// titles go to the screen as plain text with their control characters escaped, and every
+// line is cut at the right edge of the screen.
 #include "browser/browser_draw.h"
 
 #include <curses.h>
@@ -9,6 +10,7 @@
 #include <algorithm>
 #include <string>
 
+#include "terminal/screen_text.h"
 #include "terminal/terminal.h"
 
 namespace {
@@ -66,10 +68,9 @@ RowText row_text(const TreeRow& row, const GrowArray<SongGroup>& groups) {
 }
 
 void draw_row(int line, const RowText& text, bool is_cursor) {
-  mvwaddstr(stdscr, line, text.prefix_column, text.prefix.c_str());
-  wmove(stdscr, line, text.name_column);
+  put_text(line, text.prefix_column, text.prefix);
   if (is_cursor) wattron(stdscr, highlight_attribute());
-  waddstr(stdscr, text.name.c_str());
+  put_text(line, text.name_column, text.name);
   if (is_cursor) wattroff(stdscr, highlight_attribute());
 }
 
@@ -83,8 +84,16 @@ void draw_list(const BrowserState& state, const GrowArray<SongGroup>& groups, in
   }
 }
 
-void draw_help_line(int line, const char* text) {
-  if (line >= 0) mvwaddstr(stdscr, line, 0, text);
+// What the line above the help lines shows: the search prompt, the quit question, or
+// the last message.
+std::string prompt_text(const BrowserState& state) {
+  switch (state.prompt) {
+    case BrowserPrompt::Search:
+      return "/" + state.search_text + (state.search_failed ? "  (not found)" : "");
+    case BrowserPrompt::ConfirmQuit: return browser_quit_question;
+    case BrowserPrompt::None: break;
+  }
+  return state.message;
 }
 
 }  // namespace
@@ -94,13 +103,14 @@ void draw_browser(const BrowserState& state, const GrowArray<SongGroup>& groups)
   int list_lines = std::min(state.list_height, screen_lines);
   wclear(stdscr);
   draw_list(state, groups, list_lines);
-  // A name too long for its line runs on into the lines below; the lines under the list
-  // are cleared again so that they hold only the help lines.
-  if (list_lines >= 0 && list_lines < screen_lines) {
-    wmove(stdscr, list_lines, 0);
-    wclrtobot(stdscr);
+  put_text(screen_lines - 2, 0, browser_help_keys);
+  put_text(screen_lines - 1, 0, browser_help_toggles);
+  // On a screen too short for a line of its own, the prompt takes a help line's place.
+  std::string prompt = prompt_text(state);
+  if (!prompt.empty()) {
+    wmove(stdscr, std::max(screen_lines - 3, 0), 0);
+    wclrtoeol(stdscr);
+    put_text(std::max(screen_lines - 3, 0), 0, prompt);
   }
-  draw_help_line(screen_lines - 2, browser_help_keys);
-  draw_help_line(screen_lines - 1, browser_help_toggles);
   wrefresh(stdscr);
 }

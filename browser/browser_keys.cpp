@@ -1,6 +1,6 @@
 // browser/browser_keys.cpp: what each key does to the cursor, the rows' `expanded`
-// flags and the charts' `selected` flags. No curses call is made here; the key codes
-// are plain numbers.
+// flags and the charts' `selected` flags, and which keys open the prompt line. No curses
+// call is made here; the key codes are plain numbers.
 #include <curses.h>
 
 #include <algorithm>
@@ -108,15 +108,25 @@ void toggle_mode(GrowArray<SongGroup>& groups, Mode mode) {
 }  // namespace
 
 bool handle_browser_key(BrowserState& state, GrowArray<SongGroup>& groups, int key) {
+  state.message.clear();
+  if (state.prompt != BrowserPrompt::None) return handle_prompt_key(state, key);
   if (key == KEY_F(5)) return true;
-  if (row_count(state) == 0) return false;  // nothing to move over or select
+  if (key == 'q' || key == escape_key) {
+    state.prompt = BrowserPrompt::ConfirmQuit;
+    return false;
+  }
+  if (row_count(state) == 0) return false;  // nothing to move over, search or select
   switch (key) {
-    case KEY_UP: move_up(state); break;
-    case KEY_DOWN: move_down(state); break;
+    case KEY_UP:
+    case 'k': move_up(state); break;
+    case KEY_DOWN:
+    case 'j': move_down(state); break;
     case KEY_NPAGE: page_down(state); break;
     case KEY_PPAGE: page_up(state); break;
-    case KEY_HOME: state.cursor = 0; break;
-    case KEY_END: state.cursor = last_visible_row(state); break;
+    case KEY_HOME:
+    case 'g': state.cursor = 0; break;
+    case KEY_END:
+    case 'G': state.cursor = last_visible_row(state); break;
     case KEY_LEFT: collapse_row(state); break;
     case KEY_RIGHT: expand_row(state); break;
     case key_space:
@@ -124,6 +134,13 @@ bool handle_browser_key(BrowserState& state, GrowArray<SongGroup>& groups, int k
     case 'a': toggle_all(groups); break;
     case 's': toggle_mode(groups, Mode::Single); break;
     case 'd': toggle_mode(groups, Mode::Double); break;
+    case '/': start_search(state); break;
+    case 'n': repeat_search(state, true); break;
+    case 'N': repeat_search(state, false); break;
   }
   return false;
+}
+
+void resize_browser(BrowserState& state, int screen_lines) {
+  state.list_height = screen_lines - 3;
 }

@@ -15,7 +15,7 @@ TEST_F(BrowserLoop, RunsKeysUntilF5) {
       make_library({make_test_group("Alpha", 2, 2), make_test_group("Beta", 1, 1)});
   BrowserState state = make_browser_state(groups, 21);
   push_keys({KEY_RIGHT, KEY_RIGHT, ' ', KEY_DOWN, KEY_F(5), 'a'});
-  EXPECT_TRUE(run_browser(state, groups));
+  EXPECT_EQ(ScreenExit::Done, run_browser(state, groups));
   EXPECT_EQ(3, state.cursor);
   EXPECT_TRUE(groups[0].songs[0].charts[0].selected);
   EXPECT_FALSE(groups[0].songs[0].charts[1].selected);  // "a" came after F5
@@ -31,7 +31,7 @@ TEST_F(BrowserLoop, EndOfInputStopsTheLoopWithoutF5) {
   GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 2, 2)});
   BrowserState state = make_browser_state(groups, 21);
   push_keys({KEY_DOWN});
-  EXPECT_FALSE(run_browser(state, groups));
+  EXPECT_EQ(ScreenExit::InputEnded, run_browser(state, groups));
 }
 
 TEST_F(BrowserLoop, SettlesTheScrollBeforeReadingAKey) {
@@ -40,7 +40,7 @@ TEST_F(BrowserLoop, SettlesTheScrollBeforeReadingAKey) {
   GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 30, 0)});
   BrowserState state = make_browser_state(groups, 7);
   push_keys({KEY_RIGHT, KEY_NPAGE, KEY_NPAGE, KEY_F(5)});
-  EXPECT_TRUE(run_browser(state, groups));
+  EXPECT_EQ(ScreenExit::Done, run_browser(state, groups));
   EXPECT_EQ(15, state.cursor);
   EXPECT_EQ(10, state.top);
   EXPECT_EQ("    +[Y] Song 10 (0 charts)", screen_line(0));
@@ -52,7 +52,7 @@ TEST_F(BrowserLoop, EmptyLibraryEndsWithF5) {
   GrowArray<SongGroup> groups;
   BrowserState state = make_browser_state(groups, 21);
   push_keys({KEY_DOWN, KEY_END, KEY_RIGHT, ' ', 'a', KEY_F(5)});
-  EXPECT_TRUE(run_browser(state, groups));
+  EXPECT_EQ(ScreenExit::Done, run_browser(state, groups));
   EXPECT_EQ("", screen_line(0));
   EXPECT_EQ("Toggle (A)ll, (S)ingle, (D)ouble", screen_line(23));
 }
@@ -64,7 +64,7 @@ TEST_F(BrowserLoop, TinyScreensKeepReadingKeys) {
     open_screen(lines, 80);
     BrowserState state = make_browser_state(groups, lines - 3);
     push_keys({KEY_RIGHT, KEY_DOWN, KEY_DOWN, KEY_NPAGE, KEY_END, KEY_UP, KEY_HOME, KEY_F(5)});
-    EXPECT_TRUE(run_browser(state, groups)) << lines << " lines";
+    EXPECT_EQ(ScreenExit::Done, run_browser(state, groups)) << lines << " lines";
     EXPECT_EQ(0, state.cursor) << lines << " lines";
     EXPECT_EQ("Toggle (A)ll, (S)ingle, (D)ouble", screen_line(lines - 1));
   }

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "songfile/song_reader.h"
+#include "terminal/text.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ bool match_companion(FileJob& job, std::string_view bytes) {
 bool report_companion_kept(std::FILE* report, const FileJob& job) {
   if (!job.companion || !job.companion->searched || !job.converted.empty()) return false;
   std::fprintf(report, "Not rewriting %s: none of the selected charts has a match in it\n",
-               job.path.c_str());
+               escape_controls(job.path).c_str());
   return true;
 }
 

@@ -17,6 +17,7 @@
 #include "rewrite/file_job.h"
 #include "rewrite/replace_file.h"
 #include "rewrite/splice.h"
+#include "terminal/text.h"
 
 namespace {
 
@@ -58,13 +59,16 @@ std::size_t prepare_file(FileJob& job, FileBuffer& buffer) {
   return content->size();
 }
 
+// Names in the path are printed with their control characters escaped, so that a name
+// can neither start a report line of its own nor send a terminal sequence.
 void report_file(std::FILE* report, const FileJob& job) {
   if (report_companion_kept(report, job)) return;
+  std::string path = escape_controls(job.path);
   if (!job.replacement.placed) {
-    std::fprintf(report, "Failed to write to %s\n", job.path.c_str());
+    std::fprintf(report, "Failed to write to %s\n", path.c_str());
     return;
   }
-  std::fprintf(report, "Rewriting %s...\n", job.path.c_str());
+  std::fprintf(report, "Rewriting %s...\n", path.c_str());
   for (const ConvertedMeter& meter : job.converted) {
     std::string mode(mode_name(meter.mode));
     std::string difficulty(difficulty_name(meter.difficulty));

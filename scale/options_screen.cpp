@@ -4,7 +4,10 @@
 #include <curses.h>
 
 #include <cstdio>
+#include <string_view>
 
+#include "terminal/help_screen.h"
+#include "terminal/screen_text.h"
 #include "terminal/terminal.h"
 
 namespace {
@@ -13,6 +16,21 @@ constexpr int space_key = 32;
 constexpr int enter_key = 13;
 constexpr int continue_item = 2;
 constexpr int continue_line = 3;  // line 2 stays empty
+constexpr int help_key = '?';
+
+constexpr std::string_view options_help_page[] = {
+    "Keys on the options screen",
+    "",
+    "  Up/Down       move between the two choices and Continue (wrapping around)",
+    "  Space/Enter   switch the choice on or off, or go on with Continue",
+    "  Esc           back to the library tree (the selection is kept)",
+    "  ?             this help",
+    "",
+    "  [Y]  the choice is on: Single and Double, or each difficulty, get a divisor of",
+    "       their own",
+    "",
+    "Press any key to go back.",
+};
 
 char box_mark(bool on) {
   return on ? 'Y' : ' ';
@@ -21,7 +39,7 @@ char box_mark(bool on) {
 // Draws one item, highlighted over its whole text when it is the current one.
 void draw_item(bool current, int y, const char* text) {
   if (current) wattron(stdscr, highlight_attribute());
-  mvwaddstr(stdscr, y, 0, text);
+  put_text(y, 0, text);
   if (current) wattroff(stdscr, highlight_attribute());
 }
 
@@ -44,6 +62,7 @@ bool handle_options_key(OptionsState& state, int key) {
       else
         return true;
       break;
+    case escape_key: state.back = true; return true;
   }
   return false;
 }
@@ -61,11 +80,16 @@ void draw_options_screen(const OptionsState& state) {
   wrefresh(stdscr);
 }
 
-bool run_options_screen(OptionsState& state) {
+ScreenExit run_options_screen(OptionsState& state) {
+  state.back = false;
   for (;;) {
     draw_options_screen(state);
     std::optional<int> key = read_key();
-    if (!key) return false;
-    if (handle_options_key(state, *key)) return true;
+    if (!key) return ScreenExit::InputEnded;
+    if (*key == help_key) {
+      if (!show_page_until_key(options_help_page)) return ScreenExit::InputEnded;
+    } else if (handle_options_key(state, *key)) {
+      return state.back ? ScreenExit::Back : ScreenExit::Done;
+    }
   }
 }

@@ -78,7 +78,7 @@ TEST_F(OptionsScreenTest, ChosenOptionsShowYAndContinueIsHighlightedWhole) {
 TEST_F(OptionsScreenTest, EnterBeforeMovingSwitchesTheFirstChoiceAndStays) {
   OptionsState state = make_options_state();
   push_keys({enter, KEY_UP, enter});
-  EXPECT_TRUE(run_options_screen(state));
+  EXPECT_EQ(ScreenExit::Done, run_options_screen(state));
   EXPECT_TRUE(state.per_mode);
   EXPECT_FALSE(state.per_difficulty);
 }

@@ -129,14 +129,14 @@ TEST_F(ScaleScreenTest, OnlyTheDifficultyLineWhenModesShareAScreen) {
 TEST_F(ScaleScreenTest, MarkersDisappearAtTheLimits) {
   ScaleState state = state_for(false, false);
   push_keys({KEY_LEFT, KEY_LEFT, KEY_LEFT, KEY_LEFT, KEY_LEFT, enter});
-  ASSERT_TRUE(run_scale_screen_loop(state));
+  ASSERT_EQ(ScreenExit::Done, run_scale_screen_loop(state));
   char text[16] = {};
   mvwinnstr(stdscr, 1, 0, text, 7);
   EXPECT_STREQ("  1.1 >", text);
   EXPECT_EQ("19 -> 17", screen_line(15));
   state = state_for(false, false);
   push_keys({KEY_RIGHT, KEY_RIGHT, KEY_RIGHT, KEY_RIGHT, KEY_RIGHT, space});
-  ASSERT_TRUE(run_scale_screen_loop(state));
+  ASSERT_EQ(ScreenExit::Done, run_scale_screen_loop(state));
   mvwinnstr(stdscr, 1, 0, text, 7);
   EXPECT_STREQ("< 1.9  ", text);
   EXPECT_EQ("19 -> 10", screen_line(15));

@@ -1,13 +1,27 @@
-// scale/scale_screens.cpp: the options screen, then the scale screens it asked for.
+// scale/scale_screens.cpp: the options screen, then the scale screens it asked for, and
+// the way back to the browser.
 #include "scale/scale_screens.h"
 
-#include "scale/options_screen.h"
-#include "scale/scale_screen.h"
+ScreenExit run_scale_screens(ScaleChoices& choices) {
+  for (;;) {
+    ScreenExit options_exit = run_options_screen(choices.options);
+    if (options_exit != ScreenExit::Done) return options_exit;
+    ScaleState state = resume_scale_state(choices.options, choices.table);
+    ScreenExit scale_exit = run_scale_screen_loop(state);
+    choices.table = state.table;
+    if (scale_exit != ScreenExit::Back) return scale_exit;
+  }
+}
 
-std::optional<ScaleTable> run_scale_screens() {
-  OptionsState options = make_options_state();
-  if (!run_options_screen(options)) return std::nullopt;
-  ScaleState state = make_scale_state(options);
-  if (!run_scale_screen_loop(state)) return std::nullopt;
-  return state.table;
+ScreenExit run_choice_screens(BrowserState& browser, GrowArray<SongGroup>& groups,
+                              ScaleTable& table) {
+  ScaleChoices choices;
+  for (;;) {
+    ScreenExit browser_exit = run_browser(browser, groups);
+    if (browser_exit != ScreenExit::Done) return browser_exit;
+    ScreenExit scale_exit = run_scale_screens(choices);
+    if (scale_exit == ScreenExit::Back) continue;
+    table = choices.table;
+    return scale_exit;
+  }
 }

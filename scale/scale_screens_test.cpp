@@ -36,6 +36,13 @@ std::vector<int> keys_for(bool per_mode, bool per_difficulty, const std::vector<
   return keys;
 }
 
+// The table the screens filled, or nothing when they did not end with Done.
+std::optional<ScaleTable> run_scale_screens() {
+  ScaleChoices choices;
+  if (::run_scale_screens(choices) != ScreenExit::Done) return std::nullopt;
+  return choices.table;
+}
+
 using ScaleScreensTest = ScreenTest;
 
 TEST_F(ScaleScreensTest, NeitherOptionGivesOneScreenForEverything) {

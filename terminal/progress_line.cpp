@@ -3,10 +3,12 @@
 
 #include <curses.h>
 
+#include "terminal/screen_text.h"
+
 void show_progress(ProgressLine& progress, const std::string& path) {
   if (stdscr == nullptr || path.empty() || path == progress.shown) return;
   wclear(stdscr);
-  mvwaddstr(stdscr, 0, 0, path.c_str());
+  put_text(0, 0, path);
   wrefresh(stdscr);
   progress.shown = path;
 }

@@ -14,5 +14,6 @@ struct ProgressLine {
   std::string shown;
 };
 
-// Shows `path` alone on line 0 of the screen, unless it is shown already or empty.
+// Shows `path` alone on line 0 of the screen (control characters escaped, cut at the
+// right edge), unless it is shown already or empty.
 void show_progress(ProgressLine& progress, const std::string& path);

@@ -10,6 +10,11 @@ namespace {
 // read fail, so the input counts as ended only after many failures in a row.
 constexpr int failed_reads_before_giving_up = 64;
 
+// How long a lone Esc waits for the rest of a key sequence. The ends of one sequence
+// come together, so a short wait still tells Esc from the arrow keys, and Esc answers
+// at once.
+constexpr int escape_wait_milliseconds = 100;
+
 }  // namespace
 
 CursesSession::~CursesSession() {
@@ -27,6 +32,7 @@ bool start_curses(CursesSession& session) {
   noecho();
   cbreak();
   curs_set(0);
+  set_escdelay(escape_wait_milliseconds);
   return true;
 }
 

@@ -30,6 +30,17 @@ void set_up_colours();
 // terminal without colours.
 int highlight_attribute();
 
+// How a screen's loop ended.
+enum class ScreenExit {
+  Done,        // the screen is finished: the program goes on
+  Back,        // back to the screen before, with the choices made so far kept
+  Quit,        // the user leaves the program without changing any file
+  InputEnded,  // the keyboard input ended
+};
+
+// Esc as wgetch returns it.
+constexpr int escape_key = 27;
+
 // Reads one key from stdscr, waiting for it. Returns nothing once the keyboard input has
 // ended (the terminal is gone or input hit its end), so that no screen waits forever.
 std::optional<int> read_key();
