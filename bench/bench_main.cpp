@@ -200,7 +200,7 @@ void print_browser_timing(const BrowserTiming& timing) {
   std::printf("browser, every group and song expanded (%d rows, list height 21), per key:\n",
               timing.rows);
   for (const KeyTiming& key : timing.keys)
-    std::printf("  %-16s %5d presses   mean %10.2f us   max %10.2f us\n", key.key_name, key.presses,
+    std::printf("  %-34s %5d presses   mean %10.2f us   max %10.2f us\n", key.key_name, key.presses,
                 key.mean_microseconds, key.max_microseconds);
 }
 

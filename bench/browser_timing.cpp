@@ -17,6 +17,11 @@ constexpr int list_height = 21;
 constexpr int presses_per_moving_key = 1000;
 constexpr int presses_of_select_all = 300;
 constexpr int frames_to_draw = 200;
+constexpr int presses_of_next = 100;
+
+// Searched for from the top: a common word, a word in another script typed in upper
+// case, and a text that is nowhere.
+constexpr const char* search_texts[] = {"midnight", "\xC3\x9CNTERWELT", "no such title"};
 
 struct KeyToTime {
   const char* name;
@@ -40,9 +45,15 @@ struct PressClock {
   int presses = 0;
 };
 
-void press(PressClock& clock, BrowserState& state, GrowArray<SongGroup>& groups, int key) {
+// One key, and with `with_frame` the frame that answers it (when a screen is open).
+void press(PressClock& clock, BrowserState& state, GrowArray<SongGroup>& groups, int key,
+           bool with_frame = false) {
   double start = now_seconds();
   handle_browser_key(state, groups, key);
+  if (with_frame) {
+    settle_scroll(state);
+    if (stdscr != nullptr) draw_browser(state, groups);
+  }
   double took = now_seconds() - start;
   clock.total += took;
   clock.longest = std::max(clock.longest, took);
@@ -92,6 +103,25 @@ void time_frames(BrowserState& state, const GrowArray<SongGroup>& groups,
   timings.push_back(timing_of("whole frame", frames));
 }
 
+// Each search: "/", the text typed byte by byte and Enter, then n and N repeatedly.
+void time_search(BrowserState& state, GrowArray<SongGroup>& groups,
+                 std::vector<KeyTiming>& timings) {
+  PressClock typing;
+  PressClock repeating;
+  for (const char* text : search_texts) {
+    state.cursor = 0;
+    state.top = 0;
+    press(typing, state, groups, '/', true);
+    for (const char* c = text; *c != 0; ++c)
+      press(typing, state, groups, static_cast<unsigned char>(*c), true);
+    press(typing, state, groups, '\r', true);
+    for (int i = 0; i < 2 * presses_of_next; ++i)
+      press(repeating, state, groups, i < presses_of_next ? 'n' : 'N', true);
+  }
+  timings.push_back(timing_of("search: / text Enter, with frame", typing));
+  timings.push_back(timing_of("search: n and N, with frame", repeating));
+}
+
 void clear_selection(GrowArray<SongGroup>& groups) {
   for (SongGroup& group : groups)
     for (Song& song : group.songs)
@@ -111,5 +141,6 @@ BrowserTiming time_browser_keys(GrowArray<SongGroup>& groups) {
   timing.keys.push_back(timing_of("a (all charts)", clock));
   clear_selection(groups);
   if (stdscr != nullptr) time_frames(state, groups, timing.keys);
+  time_search(state, groups, timing.keys);
   return timing;
 }

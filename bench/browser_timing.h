@@ -24,5 +24,6 @@ struct BrowserTiming {
 // and times Down, Up, Page Down, Page Up and End from many cursor positions, and "a"
 // (which selects or clears every chart) pressed repeatedly; then, when a curses screen
 // is open, the frame that follows a key: scroll settling alone, and settling plus
-// drawing. The charts' selection is cleared again afterwards.
+// drawing; then the keys of a search with the frame each one asks for. The charts'
+// selection is cleared again afterwards.
 BrowserTiming time_browser_keys(GrowArray<SongGroup>& groups);

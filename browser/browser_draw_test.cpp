@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <string>
 
 #include "browser/browser_scroll.h"
@@ -232,6 +233,25 @@ TEST_F(BrowserDraw, TwoAndOneLineScreensShowWhatFitsOfTheHelp) {
   state.list_height = -2;
   draw_frame(state, groups);
   EXPECT_EQ(help_toggles, screen_line(0));
+}
+
+// The title's 31st column would take half of a wide character: it ends the line.
+TEST_F(BrowserDraw, LongTitleIsCutAtTheRightEdgeWithoutHalfAWideCharacter) {
+  if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
+  close_screen();
+  open_screen(24, 40);
+  std::string title = std::string(30, 'x') + "日本 and on";
+  GrowArray<SongGroup> groups = make_library({{"Alpha", {{"A", {}}, {title, {}}, {"C", {}}}}});
+  BrowserState state = make_browser_state(groups, 21);
+  state.rows[0].expanded = true;
+  state.cursor = 2;
+  draw_frame(state, groups);
+  std::setlocale(LC_CTYPE, "C");
+  EXPECT_EQ("    +[Y] " + std::string(30, 'x'), screen_line(2));
+  EXPECT_TRUE(span_is(2, 9, 39, true));
+  EXPECT_FALSE(is_highlighted(2, 39));
+  EXPECT_EQ("    +[Y] C (0 charts)", screen_line(3));
+  EXPECT_EQ("(Left/Right) Collapse/expand, (Space/Ent", screen_line(22));
 }
 
 }  // namespace

@@ -297,4 +297,67 @@ TEST(BrowserKeys, WithoutRowsOnlyF5DoesAnything) {
   EXPECT_TRUE(press(b, {KEY_F(5)}));
 }
 
+TEST(BrowserKeys, VimKeysMoveLikeTheArrowsAndQuitIsAskedFirst) {
+  Browser b = open_browser(three_groups());
+  press(b, {'j'});
+  EXPECT_EQ(7, b.state.cursor);
+  press(b, {'G', 'k'});
+  EXPECT_EQ(7, b.state.cursor);
+  press(b, {'g'});
+  EXPECT_EQ(0, b.state.cursor);
+  EXPECT_FALSE(press(b, {'q', 'x', 'n', 27, KEY_DOWN, 'N'}));  // asked twice, answered no
+  EXPECT_EQ(0, b.state.cursor);
+  EXPECT_TRUE(press(b, {27, 'y'}));
+  EXPECT_TRUE(b.state.quit);
+}
+
+// Rows: 0 Alpha, 1 Café Noir, 2 Ünterwelt, 3 Beta, 4 Ωmega, 5 B ÜNTER.
+struct BrowserSearch : testing::Test {
+  Browser b = open_browser(
+      make_library({{"Alpha", {{"Café Noir", {}}, {"Ünterwelt", {}}}},
+                    {"Beta", {{"Ωmega", {}}, {"B ÜNTER", {}}}}}));
+
+  // Types `text` at the search prompt one byte at a time, as the keyboard sends it.
+  void type(const std::string& text) {
+    for (unsigned char byte : text) press(b, {byte});
+  }
+};
+
+TEST_F(BrowserSearch, FindsTitlesInCollapsedGroupsIgnoringCaseAndEscGoesBack) {
+  press(b, {'/'});
+  type("üNT");
+  EXPECT_EQ(2, b.state.cursor);
+  EXPECT_EQ("100000", expansion(b.state));
+  press(b, {127});  // Backspace: "ün" still finds it
+  EXPECT_EQ(2, b.state.cursor);
+  type("\x1b");  // Esc
+  EXPECT_EQ(0, b.state.cursor);
+  EXPECT_EQ("000000", expansion(b.state));
+  press(b, {'/'});
+  type("ωM");
+  EXPECT_EQ(4, b.state.cursor);
+  EXPECT_EQ("000100", expansion(b.state));
+}
+
+TEST_F(BrowserSearch, NAndCapitalNWrapAndAMissingTextIsReported) {
+  press(b, {'/'});
+  type("ünter\r");
+  EXPECT_EQ(2, b.state.cursor);
+  press(b, {'n'});
+  EXPECT_EQ(5, b.state.cursor);
+  press(b, {'n'});
+  EXPECT_EQ(2, b.state.cursor);
+  press(b, {'N'});
+  EXPECT_EQ(5, b.state.cursor);
+  press(b, {'/'});
+  type("zz");
+  EXPECT_TRUE(b.state.search_failed);
+  EXPECT_EQ(5, b.state.cursor);
+  type("\r");
+  EXPECT_EQ("Not found: zz", b.state.message);
+  press(b, {'N'});
+  EXPECT_EQ("Not found: zz", b.state.message);
+  EXPECT_EQ(5, b.state.cursor);
+}
+
 }  // namespace

@@ -70,4 +70,42 @@ TEST_F(BrowserLoop, TinyScreensKeepReadingKeys) {
   }
 }
 
+TEST_F(BrowserLoop, ResizeTakesTheNewHeightAndKeepsTheCursorOnScreen) {
+  GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 40, 0)});
+  BrowserState state = make_browser_state(groups, 21);
+  state.rows[0].expanded = true;
+  state.cursor = 20;
+  push_keys({KEY_F(5)});
+  resizeterm(10, 80);  // queues the resize before F5
+  EXPECT_EQ(ScreenExit::Done, run_browser(state, groups));
+  EXPECT_EQ(7, state.list_height);
+  EXPECT_EQ("    +[Y] Song 20 (0 charts)", screen_line(5));
+  EXPECT_TRUE(is_highlighted(5, 9));
+  EXPECT_EQ("", screen_line(7));
+  EXPECT_EQ("(Left/Right) Collapse/expand, (Space/Enter) Select, (F5) Done", screen_line(8));
+  EXPECT_EQ("Toggle (A)ll, (S)ingle, (D)ouble", screen_line(9));
+  push_keys({KEY_F(5)});
+  resizeterm(30, 80);
+  EXPECT_EQ(ScreenExit::Done, run_browser(state, groups));
+  EXPECT_EQ(27, state.list_height);
+  EXPECT_TRUE(is_highlighted(5, 9));
+  EXPECT_EQ("    +[Y] Song 40 (0 charts)", screen_line(25));
+  EXPECT_EQ("Toggle (A)ll, (S)ingle, (D)ouble", screen_line(29));
+}
+
+TEST_F(BrowserLoop, HelpPageShowsUntilAnyKeyAndQuitNeedsAYes) {
+  GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 2, 2)});
+  BrowserState state = make_browser_state(groups, 21);
+  push_keys({'?'});
+  EXPECT_EQ(ScreenExit::InputEnded, run_browser(state, groups));
+  EXPECT_EQ("Keys in the library tree", screen_line(0));
+  push_keys({'?', 'a', 'q'});  // "a" only leaves the help page
+  EXPECT_EQ(ScreenExit::InputEnded, run_browser(state, groups));
+  EXPECT_EQ("+[ ] Alpha (2 songs)", screen_line(0));
+  EXPECT_EQ("Quit without changing any file? (y/n)", screen_line(21));
+  push_keys({'y'});
+  EXPECT_EQ(ScreenExit::Quit, run_browser(state, groups));
+  EXPECT_FALSE(groups[0].songs[0].charts[0].selected);
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "tests/support/library_builder.h"
 #include "tests/support/screen_test.h"
 
 namespace {
@@ -89,6 +90,22 @@ TEST_F(ScaleScreensTest, InputEndingBeforeTheLastScreenIsConfirmedGivesNothing) 
   EXPECT_FALSE(run_scale_screens());
   push_keys({KEY_DOWN, enter});  // still on the options screen
   EXPECT_FALSE(run_scale_screens());
+}
+
+// Esc on the options screen goes back to the browser, Esc on a scale screen to the
+// screen before, and then to the options screen; the choices made stay.
+TEST_F(ScaleScreensTest, EscGoesBackAScreenKeepingTheChoices) {
+  GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 1, 1)});
+  BrowserState browser = make_browser_state(groups, 21);
+  push_key_list({' ', KEY_F(5), 27, KEY_F(5), enter, KEY_UP, enter, KEY_LEFT, enter, 27, 27,
+                 enter, enter, KEY_RIGHT, enter});
+  ScaleTable table{};
+  EXPECT_EQ(ScreenExit::Done, run_choice_screens(browser, groups, table));
+  EXPECT_TRUE(groups[0].songs[0].charts[0].selected);
+  for (int d = 0; d < difficulty_count; ++d) {
+    EXPECT_EQ(4, table.steps[0][d]);
+    EXPECT_EQ(6, table.steps[1][d]);
+  }
 }
 
 }  // namespace
