@@ -313,9 +313,8 @@ TEST(BrowserKeys, VimKeysMoveLikeTheArrowsAndQuitIsAskedFirst) {
 
 // Rows: 0 Alpha, 1 Café Noir, 2 Ünterwelt, 3 Beta, 4 Ωmega, 5 B ÜNTER.
 struct BrowserSearch : testing::Test {
-  Browser b = open_browser(
-      make_library({{"Alpha", {{"Café Noir", {}}, {"Ünterwelt", {}}}},
-                    {"Beta", {{"Ωmega", {}}, {"B ÜNTER", {}}}}}));
+  Browser b = open_browser(make_library({{"Alpha", {{"Café Noir", {}}, {"Ünterwelt", {}}}},
+                                         {"Beta", {{"Ωmega", {}}, {"B ÜNTER", {}}}}}));
 
   // Types `text` at the search prompt one byte at a time, as the keyboard sends it.
   void type(const std::string& text) {

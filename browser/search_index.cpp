@@ -15,6 +15,7 @@ struct ShiftedRange {
   char32_t shift;
 };
 
+// clang-format off
 constexpr ShiftedRange shifted_ranges[] = {
     {0x00C0, 0x00D6, 32},  // Latin-1 letters (0x00D7 is the multiplication sign)
     {0x00D8, 0x00DE, 32},
@@ -27,6 +28,7 @@ constexpr ShiftedRange shifted_ranges[] = {
     {0x0531, 0x0556, 48},  // Armenian
     {0xFF21, 0xFF3A, 32},  // full-width Latin
 };
+// clang-format on
 
 // Blocks where upper and lower case alternate: the upper-case letter is the one whose
 // code has the parity `upper_parity`, its lower-case form the code after it.
@@ -103,16 +105,17 @@ std::size_t first_entry_from(const SearchIndex& index, int row) {
 
 // The row of the entry that holds byte `offset` of the folded text.
 int row_at(const SearchIndex& index, std::size_t offset) {
-  auto it = std::upper_bound(
-      index.entries.begin(), index.entries.end(), offset,
-      [](std::size_t o, const SearchEntry& entry) { return o < static_cast<std::size_t>(entry.offset); });
+  auto it = std::upper_bound(index.entries.begin(), index.entries.end(), offset,
+                             [](std::size_t o, const SearchEntry& entry) {
+                               return o < static_cast<std::size_t>(entry.offset);
+                             });
   return std::prev(it)->row;
 }
 
 std::string_view entry_text(const SearchIndex& index, std::size_t entry) {
   std::size_t start = index.entries[entry].offset;
-  std::size_t end = entry + 1 < index.entries.size() ? index.entries[entry + 1].offset
-                                                     : index.folded.size();
+  std::size_t end =
+      entry + 1 < index.entries.size() ? index.entries[entry + 1].offset : index.folded.size();
   return std::string_view(index.folded).substr(start, end - start);
 }
 

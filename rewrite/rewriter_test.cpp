@@ -94,12 +94,14 @@ TEST_F(RewriteLibrary, ReportsEachConvertedChartAndChangesOnlyItsDigits) {
 
 // A folder name that would retitle the terminal, clear it and forge a report line.
 TEST_F(RewriteLibrary, ControlCharactersInNamesAreEscapedInTheReport) {
-  add_song("Pack", "Evil\x1b]2;owned\x07\x1b[2J\nRewriting x", song_file("A", notes("dance-single", "Hard", "12")));
+  add_song("Pack", "Evil\x1b]2;owned\x07\x1b[2J\nRewriting x",
+           song_file("A", notes("dance-single", "Hard", "12")));
   scan();
   select_all(groups[0].songs[0]);
-  EXPECT_EQ("Rewriting Songs/Pack/Evil\\x1b]2;owned\\x07\\x1b[2J\\x0aRewriting x/song.sm...\n"
-            " - Single Hard (12 -> 8)\n",
-            rewrite_with_report(groups, table_of(5)));
+  EXPECT_EQ(
+      "Rewriting Songs/Pack/Evil\\x1b]2;owned\\x07\\x1b[2J\\x0aRewriting x/song.sm...\n"
+      " - Single Hard (12 -> 8)\n",
+      rewrite_with_report(groups, table_of(5)));
 }
 
 // Line ends of every kind, byte-order marks in the middle, zero bytes, what follows the

@@ -105,9 +105,7 @@ bool handle_scale_key(ScaleState& state, int key) {
     case KEY_RIGHT: set_covered_steps(state, std::min(shown_step(state) + 1, last_step)); break;
     case space_key:
     case enter_key: return next_screen(state);
-    case escape_key:
-      state.back = !previous_screen(state);
-      return state.back;
+    case escape_key: state.back = !previous_screen(state); return state.back;
   }
   return false;
 }

@@ -97,8 +97,8 @@ TEST_F(ScaleScreensTest, InputEndingBeforeTheLastScreenIsConfirmedGivesNothing) 
 TEST_F(ScaleScreensTest, EscGoesBackAScreenKeepingTheChoices) {
   GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 1, 1)});
   BrowserState browser = make_browser_state(groups, 21);
-  push_key_list({KEY_F(5), 27, ' ', KEY_F(5), enter, KEY_UP, enter, KEY_LEFT, enter, 27, 27,
-                 enter, enter, KEY_RIGHT, enter});
+  push_key_list({KEY_F(5), 27, ' ', KEY_F(5), enter, KEY_UP, enter, KEY_LEFT, enter, 27, 27, enter,
+                 enter, KEY_RIGHT, enter});
   ScaleTable table{};
   EXPECT_EQ(ScreenExit::Done, run_choice_screens(browser, groups, table));
   EXPECT_TRUE(groups[0].songs[0].charts[0].selected);

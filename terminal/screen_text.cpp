@@ -22,8 +22,8 @@ Shown measure_char(std::string_view text) {
   std::mbstate_t state{};
   wchar_t wide = 0;
   std::size_t length = std::mbrtowc(&wide, text.data(), text.size(), &state);
-  bool undecodable = length == static_cast<std::size_t>(-1) ||
-                     length == static_cast<std::size_t>(-2);
+  bool undecodable =
+      length == static_cast<std::size_t>(-1) || length == static_cast<std::size_t>(-2);
   if (length == 0 || undecodable) return {0, 0};
   int width = wcwidth(wide);
   if (width < 0) return {0, 0};
