@@ -45,6 +45,8 @@ BrowserState make_browser_state(const GrowArray<SongGroup>& groups, int list_hei
 
 ScreenExit run_browser(BrowserState& state, GrowArray<SongGroup>& groups) {
   state.quit = false;
+  // The terminal may have been resized while another screen was shown.
+  resize_browser(state, getmaxy(stdscr));
   for (;;) {
     settle_scroll(state);
     draw_browser(state, groups);

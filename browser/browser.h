@@ -55,6 +55,6 @@ void repeat_search(BrowserState& state, bool forward);
 // the new lines - 3; the scroll offset settles again on the next frame.
 void resize_browser(BrowserState& state, int screen_lines);
 
-// Runs the browser until F5 (Done), a confirmed quit (Quit), or the end of the
-// keyboard input (InputEnded).
+// Runs the browser, with the list height taken from the screen, until F5 (Done), a
+// confirmed quit (Quit), or the end of the keyboard input (InputEnded).
 ScreenExit run_browser(BrowserState& state, GrowArray<SongGroup>& groups);

@@ -91,6 +91,10 @@ TEST_F(BrowserLoop, ResizeTakesTheNewHeightAndKeepsTheCursorOnScreen) {
   EXPECT_TRUE(is_highlighted(5, 9));
   EXPECT_EQ("    +[Y] Song 40 (0 charts)", screen_line(25));
   EXPECT_EQ("Toggle (A)ll, (S)ingle, (D)ouble", screen_line(29));
+  state.list_height = 5;  // as if the resize had come while another screen was shown
+  push_keys({KEY_F(5)});
+  run_browser(state, groups);
+  EXPECT_EQ(27, state.list_height);
 }
 
 TEST_F(BrowserLoop, HelpPageShowsUntilAnyKeyAndQuitNeedsAYes) {
