@@ -2,6 +2,10 @@
 // above the help lines. No curses call is made here; the key codes are plain numbers.
 #include <curses.h>
 
+#include <optional>
+#include <string>
+#include <string_view>
+
 #include "browser/browser.h"
 
 namespace {

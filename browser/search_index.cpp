@@ -2,6 +2,7 @@
 #include "browser/search_index.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "terminal/text.h"
 
