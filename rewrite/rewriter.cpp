@@ -2,27 +2,24 @@
 // selected chart, in batches that reach the disk together, and the report.
 //
 // Flushing every file and folder alone costs two waits on the disk per song; a batch
-// writes its new files, puts them all on disk at once, renames them into place and puts
-// the renames on disk at once. Each new file is still on disk before it replaces the old
-// one. Interrupts are held for a whole batch, so an interrupted run leaves every file old
-// or new, each reported as it is, and no temporary file.
+// writes its new files, records them in the undo journal, puts them all on disk at once,
+// renames them into place, puts the renames on disk at once and marks them done in the
+// journal. Each new file and its journal entry are on disk before it replaces the old one.
+// Interrupts are held for a whole batch and stop the run after it, so an interrupted run
+// leaves every file old or new, each reported as it is, and no temporary file.
 #include "rewrite/rewriter.h"
 
 #include <csignal>
+#include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "rewrite/journal.h"
 #include "rewrite/replace_file.h"
 #include "rewrite/splice.h"
 
 namespace {
-
-// A batch ends after this many files or bytes written, whichever comes first: large
-// enough that flushing is a small part of the time, small enough that an interrupt is
-// answered within a fraction of a second.
-constexpr std::size_t batch_files = 128;
-constexpr std::size_t batch_bytes = 32 << 20;
 
 // One selected chart's meter, before and after.
 struct ConvertedMeter {
@@ -38,6 +35,7 @@ struct FileJob {
   std::uint64_t hash;
   std::vector<ConvertedMeter> converted;  // in file order
   Replacement replacement;                // `placed` once the new file is in place
+  JournalFile journal;                    // its journal entry, once the new file is written
 };
 
 std::vector<ConvertedMeter> convert_selected(const Song& song, const ScaleTable& table) {
@@ -51,6 +49,26 @@ std::vector<ConvertedMeter> convert_selected(const Song& song, const ScaleTable&
   return converted;
 }
 
+std::string chart_name(const ConvertedMeter& meter) {
+  return std::string(mode_name(meter.mode)) + " " + std::string(difficulty_name(meter.difficulty));
+}
+
+// The journal entry of a file whose new content is written: what undoes each edit.
+JournalFile journal_file(const FileJob& job, const std::string& target,
+                         const std::vector<TextEdit>& texts, const std::string& content) {
+  JournalFile file;
+  file.path = job.path;
+  file.target = target;
+  file.old_hash = job.hash;
+  file.new_hash = content_hash(content);
+  std::vector<TextEdit> undo = reverse_edits(texts);
+  for (std::size_t i = 0; i < undo.size(); ++i)
+    file.meters.push_back(JournalMeter{undo[i].offset, undo[i].old_text, undo[i].new_text,
+                                       chart_name(job.converted[i])});
+  file.written = stamp_file(job.replacement.temp);
+  return file;
+}
+
 // Reads the file again and writes its new content beside it. Leaves the replacement
 // empty when the file is not the one the scan read (its stamp, its bytes or its meter
 // digits differ) or cannot be replaced. Returns the bytes written.
@@ -62,12 +80,15 @@ std::size_t prepare_file(FileJob& job, FileBuffer& buffer) {
   if (!unchanged) return 0;
   std::vector<MeterEdit> edits;
   for (const ConvertedMeter& meter : job.converted) edits.push_back(meter.edit);
-  std::optional<std::string> content = splice_meters(buffer.view(), edits);
+  std::optional<std::vector<TextEdit>> texts = meter_text_edits(buffer.view(), edits);
+  std::optional<std::string> content;
+  if (texts) content = splice_texts(buffer.view(), *texts);
   trim_buffer(buffer);
   if (!content) return 0;
   std::optional<Replacement> replacement = write_replacement(*target, *content, *stamp);
   if (!replacement) return 0;
   job.replacement = std::move(*replacement);
+  job.journal = journal_file(job, *target, *texts, *content);
   return content->size();
 }
 
@@ -77,27 +98,56 @@ void report_file(std::FILE* report, const FileJob& job) {
     return;
   }
   std::fprintf(report, "Rewriting %s...\n", job.path.c_str());
-  for (const ConvertedMeter& meter : job.converted) {
-    std::string mode(mode_name(meter.mode));
-    std::string difficulty(difficulty_name(meter.difficulty));
-    std::fprintf(report, " - %s %s (%d -> %d)\n", mode.c_str(), difficulty.c_str(),
-                 meter.edit.old_meter, meter.edit.new_meter);
-  }
+  for (const ConvertedMeter& meter : job.converted)
+    std::fprintf(report, " - %s (%d -> %d)\n", chart_name(meter).c_str(), meter.edit.old_meter,
+                 meter.edit.new_meter);
 }
 
-// Flushes, places and reports one batch of prepared files.
-void finish_batch(std::vector<FileJob>& batch, std::FILE* report) {
+// Records the batch's new files in the journal, numbering them from `numbered` on. When
+// the journal cannot take them, no new file of the batch takes its place.
+void record_batch(std::vector<FileJob>& batch, JournalWriter& journal, int& numbered) {
+  std::string entries;
+  for (FileJob& job : batch) {
+    if (job.replacement.temp.empty()) continue;
+    job.journal.number = ++numbered;
+    entries += journal_entry(job.journal);
+  }
+  if (entries.empty() || append_journal(journal, entries)) return;
+  for (FileJob& job : batch) job.replacement = Replacement();
+}
+
+// Marks each journaled file of the batch as replaced, with its stamp in place, or kept.
+void mark_batch(const std::vector<FileJob>& batch, JournalWriter& journal) {
+  std::string marks;
+  for (const FileJob& job : batch) {
+    if (job.journal.number == 0) continue;
+    if (job.replacement.placed)
+      marks += journal_mark("replaced", job.journal.number, stamp_file(job.replacement.target));
+    else
+      marks += journal_mark("kept", job.journal.number, std::nullopt);
+  }
+  // Should this fail, the "written" stamps still tell which files were replaced.
+  if (!marks.empty()) append_journal(journal, marks);
+}
+
+// Journals, flushes, places and reports one batch of prepared files. Returns how many
+// failed.
+int finish_batch(std::vector<FileJob>& batch, JournalWriter& journal, int& numbered,
+                 std::FILE* report) {
+  record_batch(batch, journal, numbered);
   std::vector<Replacement> replacements;
   replacements.reserve(batch.size());
   for (FileJob& job : batch) replacements.push_back(std::move(job.replacement));
-  flush_replacements(replacements);
-  for (Replacement& replacement : replacements) place_replacement(replacement);
-  flush_folders(replacements);
-  for (std::size_t i = 0; i < batch.size(); ++i) {
-    batch[i].replacement = std::move(replacements[i]);
-    report_file(report, batch[i]);
+  place_batch(replacements);
+  int failed = 0;
+  for (std::size_t i = 0; i < batch.size(); ++i) batch[i].replacement = std::move(replacements[i]);
+  mark_batch(batch, journal);
+  for (const FileJob& job : batch) {
+    report_file(report, job);
+    failed += job.replacement.placed ? 0 : 1;
   }
   std::fflush(report);
+  return failed;
 }
 
 // The song files with a selected chart, in library order.
@@ -107,20 +157,35 @@ std::vector<FileJob> selected_files(const GrowArray<SongGroup>& groups, const Sc
     for (const Song& song : group.songs) {
       std::vector<ConvertedMeter> converted = convert_selected(song, table);
       if (converted.empty()) continue;
-      jobs.push_back(FileJob{song_path(group, song), song.stamp, song.hash, std::move(converted), {}});
+      jobs.push_back(FileJob{song_path(group, song), song.stamp, song.hash, std::move(converted), {}, {}});
     }
   return jobs;
 }
 
 }  // namespace
 
-void rewrite_library(const GrowArray<SongGroup>& groups, const ScaleTable& table,
-                     std::FILE* report) {
-  // A file size limit makes a write fail instead of ending the program.
+RewriteOutcome rewrite_library(const GrowArray<SongGroup>& groups, const ScaleTable& table,
+                               std::FILE* report) {
+  // A file size limit makes a write fail, and a reader of the report that went away makes
+  // the report's lines fail, instead of ending the program between a rename and its mark.
   std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGPIPE, SIG_IGN);
+  RewriteOutcome outcome;
   std::vector<FileJob> jobs = selected_files(groups, table);
+  if (jobs.empty()) return outcome;
+  std::optional<JournalWriter> journal = create_journal(std::time(nullptr));
+  if (!journal) {
+    std::fputs("Failed to create the undo journal in the working folder: no song file was changed\n",
+               report);
+    outcome.failed = static_cast<int>(jobs.size());
+    return outcome;
+  }
+  outcome.journal = journal->name;
+  InterruptCatcher catcher;
   FileBuffer buffer;
-  for (std::size_t next = 0; next < jobs.size();) {
+  int numbered = 0;
+  std::size_t next = 0;
+  while (next < jobs.size() && caught_interrupt() == 0) {
     InterruptShield shield;
     std::vector<FileJob> batch;
     std::size_t bytes = 0;
@@ -128,6 +193,15 @@ void rewrite_library(const GrowArray<SongGroup>& groups, const ScaleTable& table
       FileJob& job = batch.emplace_back(std::move(jobs[next++]));
       bytes += prepare_file(job, buffer);
     }
-    finish_batch(batch, report);
+    outcome.failed += finish_batch(batch, *journal, numbered, report);
   }
+  std::fprintf(report, "To undo this rewrite: rerate --undo %s\n", journal->name.c_str());
+  outcome.signal = caught_interrupt();
+  if (outcome.signal != 0) {
+    outcome.left = static_cast<int>(jobs.size() - next);
+    std::fprintf(report, "Interrupted: %d selected %s left unchanged\n", outcome.left,
+                 outcome.left == 1 ? "song was" : "songs were");
+  }
+  std::fflush(report);
+  return outcome;
 }
