@@ -9,7 +9,9 @@
 // leaves every file old or new, each reported as it is, and no temporary file.
 #include "rewrite/rewriter.h"
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -175,8 +177,10 @@ RewriteOutcome rewrite_library(const GrowArray<SongGroup>& groups, const ScaleTa
   if (jobs.empty()) return outcome;
   std::optional<JournalWriter> journal = create_journal(std::time(nullptr));
   if (!journal) {
-    std::fputs("Failed to create the undo journal in the working folder: no song file was changed\n",
-               report);
+    std::fprintf(report,
+                 "Failed to create the undo journal in the working folder (%s): no song file "
+                 "was changed\n",
+                 std::strerror(errno));
     outcome.failed = static_cast<int>(jobs.size());
     return outcome;
   }

@@ -27,7 +27,8 @@ using namespace std::string_literals;
 
 namespace {
 
-// The report `rewrite_library` gives for the library.
+// The report `rewrite_library` gives for the library, without its last line, which names
+// the undo journal.
 std::string rewrite_with_report(const GrowArray<SongGroup>& groups, const ScaleTable& table) {
   char* text = nullptr;
   std::size_t size = 0;
@@ -36,6 +37,8 @@ std::string rewrite_with_report(const GrowArray<SongGroup>& groups, const ScaleT
   std::fclose(report);
   std::string out(text, size);
   std::free(text);
+  std::size_t journal_line = out.rfind("To undo this rewrite: rerate --undo rerate-undo-");
+  if (journal_line != std::string::npos) out.erase(journal_line);
   return out;
 }
 
