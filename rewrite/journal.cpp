@@ -266,7 +266,9 @@ std::string journal_mark(std::string_view word, int number, const std::optional<
 }
 
 std::optional<std::vector<JournalFile>> parse_journal(std::string_view text, std::string& error) {
-  if (!text.starts_with(journal_header.substr(0, journal_header.find('\n') + 1))) {
+  std::string_view first_line = journal_header.substr(0, journal_header.find('\n') + 1);
+  if (first_line.starts_with(text)) return std::vector<JournalFile>();  // killed as it began
+  if (!text.starts_with(first_line)) {
     error = "not a rerate undo journal";
     return std::nullopt;
   }

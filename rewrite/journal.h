@@ -81,7 +81,8 @@ std::string journal_mark(std::string_view word, int number, const std::optional<
 
 // The files a journal's text describes, in the order of their entries. Nothing, with the
 // reason in `error`, when a line is not one the journal writes; a last line without its
-// line end (a write cut short) is left out.
+// line end (a write cut short) is left out, and a journal cut short in its first line
+// describes no file.
 std::optional<std::vector<JournalFile>> parse_journal(std::string_view text, std::string& error);
 
 // Whether two stamps describe the same file with the same content, whatever its change
