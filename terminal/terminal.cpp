@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,30 @@ namespace {
 // A blocking read returns ERR only when no key can come any more; a signal can make one
 // read fail, so the input counts as ended only after many failures in a row.
 constexpr int failed_reads_before_giving_up = 64;
+
+// Whether the full screen is up, for the signal handler below.
+volatile std::sig_atomic_t screen_shown = 0;
+
+// Gives the terminal back before an interrupt, termination or hang-up ends the program,
+// which then ends by that signal as if it had not been caught.
+void leave_screen_and_end(int signal_number) {
+  if (screen_shown != 0) endwin();
+  std::raise(signal_number);  // the handler was reset to the default on entry
+}
+
+// Installs that handler for each of those signals that would end the program now (one
+// that is ignored, as under nohup, stays ignored).
+void end_signals_leave_screen() {
+  struct sigaction action {};
+  action.sa_handler = leave_screen_and_end;
+  action.sa_flags = SA_RESETHAND | SA_NODEFER;
+  sigemptyset(&action.sa_mask);
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction now {};
+    if (sigaction(signal_number, nullptr, &now) == 0 && now.sa_handler == SIG_DFL)
+      sigaction(signal_number, &action, nullptr);
+  }
+}
 
 // Whether the terminal type in TERM is known and can address the cursor, as every screen
 // needs; `error` says why not. Nothing is sent to the terminal.
@@ -59,12 +84,14 @@ bool start_curses(CursesSession& session, std::string& error) {
     if (isatty(STDIN_FILENO) == 0) in = session.tty;
   }
   if (!terminal_can_address_cursor(fileno(out), error)) return false;
+  end_signals_leave_screen();
   session.screen = newterm(nullptr, out, in);
   if (session.screen == nullptr) {
     error = "cannot use this terminal for the full screen (is TERM set?)";
     return false;
   }
   session.active = true;
+  screen_shown = 1;
   keypad(stdscr, TRUE);
   nonl();
   noecho();
@@ -75,6 +102,7 @@ bool start_curses(CursesSession& session, std::string& error) {
 
 void end_curses(CursesSession& session) {
   if (!session.active) return;
+  screen_shown = 0;
   endwin();
   session.active = false;
 }

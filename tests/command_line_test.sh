@@ -1,5 +1,6 @@
-# tests/command_line_test.sh: the options, and the starts that never reach the full
-# screen: no terminal at all, and a terminal that cannot move the cursor.
+# tests/command_line_test.sh: the options; the starts that never reach the full screen
+# (no terminal at all, a terminal that cannot move the cursor); a termination signal
+# during the screens, which gives the terminal back and shows in the exit status.
 source "$(dirname "$0")/e2e_lib.sh"
 cd "$work"
 mkdir Songs
@@ -35,4 +36,13 @@ tmux -L "$socket" -f /dev/null new-session -d -s "$session" -x 80 -y 24 -c "$wor
   "TERM=dumb $(printf '%q' "$RERATE_BIN") 2>err.txt; echo \$? > .exit-status; exec sleep 3600"
 expect_exit_status 1
 grep -q "'dumb' cannot move the cursor" err.txt || fail "TERM=dumb: $(cat err.txt)"
+
+tmux -L "$socket" kill-server
+rm .exit-status
+tmux -L "$socket" -f /dev/null new-session -d -s "$session" -x 80 -y 24 -c "$work" \
+  "$(printf '%q' "$RERATE_BIN"); echo \$? > .exit-status; stty -a > stty.txt; exec sleep 3600"
+wait_for_text "Toggle (A)ll, (S)ingle, (D)ouble"
+kill -TERM "$(pgrep -P "$(tmux -L "$socket" display -p -t "$session" '#{pane_pid}')")"
+expect_exit_status 143
+grep -qE "(^| )icanon( |$)" stty.txt && grep -qE "(^| )echo( |$)" stty.txt || fail "the terminal was not given back"
 echo ok
