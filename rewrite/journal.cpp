@@ -3,6 +3,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -220,6 +221,7 @@ std::optional<JournalWriter> create_journal(std::time_t now) {
     if (journal.fd < 0 && errno != EEXIST) return std::nullopt;
   }
   if (journal.fd < 0) return std::nullopt;
+  flock(journal.fd, LOCK_EX | LOCK_NB);  // no undo of it while the rewrite runs
   if (!append_journal(journal, journal_header) || !flush_working_folder()) {
     unlink(journal.name.c_str());
     return std::nullopt;

@@ -64,7 +64,8 @@ struct JournalWriter {
 std::string journal_name(std::time_t now);
 
 // Creates a new journal in the working folder, named for `now` (with "-2", "-3", ... when
-// that name is taken), with its header on disk. Nothing when it cannot be created.
+// that name is taken), with its header on disk, and locked while it is open so that no
+// undo takes it meanwhile. Nothing when it cannot be created.
 std::optional<JournalWriter> create_journal(std::time_t now);
 
 // Opens the journal `path` to add an undo's records to it.

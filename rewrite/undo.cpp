@@ -42,11 +42,11 @@ FileState file_state(const JournalFile& file) {
   return FileState::Untouched;
 }
 
-// The file's old content, if the file is still as the rewrite left it; otherwise sets
-// `job.reason`.
-std::optional<std::string> restored_content(UndoJob& job, FileBuffer& buffer) {
+// The file's old content, if the file, read with `stamp`, is still as the rewrite left
+// it; otherwise sets `job.reason`.
+std::optional<std::string> restored_content(UndoJob& job, FileBuffer& buffer,
+                                            const std::optional<FileStamp>& stamp) {
   const JournalFile& file = *job.file;
-  std::optional<FileStamp> stamp = read_file_into(file.target, buffer);
   if (!stamp) {
     job.reason = "it cannot be read";
     return std::nullopt;
@@ -72,12 +72,11 @@ std::optional<std::string> restored_content(UndoJob& job, FileBuffer& buffer) {
 
 // Writes the file's old content beside it. Returns the bytes written.
 std::size_t prepare_job(UndoJob& job, FileBuffer& buffer) {
-  std::optional<std::string> content = restored_content(job, buffer);
+  std::optional<FileStamp> stamp = read_file_into(job.file->target, buffer);
+  std::optional<std::string> content = restored_content(job, buffer, stamp);
   trim_buffer(buffer);
   if (!content) return 0;
-  std::optional<FileStamp> stamp = stamp_file(job.file->target);
-  std::optional<Replacement> replacement;
-  if (stamp) replacement = write_replacement(job.file->target, *content, *stamp);
+  std::optional<Replacement> replacement = write_replacement(job.file->target, *content, *stamp);
   if (!replacement) {
     job.reason = "it could not be written";
     return 0;
@@ -150,7 +149,7 @@ std::optional<UndoOutcome> undo_rewrite(const std::string& path, std::FILE* repo
   if (!files) return std::nullopt;
   std::optional<JournalWriter> journal = open_journal(path);
   if (!journal || flock(journal->fd, LOCK_EX | LOCK_NB) != 0) {
-    error = journal ? "is in use by another undo" : "cannot be written to";
+    error = journal ? "is in use by another rerate" : "cannot be written to";
     return std::nullopt;
   }
   std::signal(SIGXFSZ, SIG_IGN);
