@@ -223,6 +223,11 @@ InterruptShield::~InterruptShield() {
   sigprocmask(SIG_SETMASK, &previous, nullptr);
 }
 
+void ignore_write_signals() {
+  std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
 InterruptCatcher::InterruptCatcher() {
   interrupt_signal = 0;
   struct sigaction action {};

@@ -78,6 +78,10 @@ struct InterruptShield {
   ~InterruptShield();
 };
 
+// Makes a file size limit fail a write, and a reader of the report that went away fail
+// the report's lines, instead of ending the program between a rename and its journal mark.
+void ignore_write_signals();
+
 // Catches interrupt, termination and hang-up signals while it lives, so that a run can
 // stop between batches instead of ending at once; the previous handlers come back when it
 // goes away.

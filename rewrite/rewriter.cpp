@@ -10,7 +10,6 @@
 #include "rewrite/rewriter.h"
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <ctime>
 #include <optional>
@@ -168,10 +167,7 @@ std::vector<FileJob> selected_files(const GrowArray<SongGroup>& groups, const Sc
 
 RewriteOutcome rewrite_library(const GrowArray<SongGroup>& groups, const ScaleTable& table,
                                std::FILE* report) {
-  // A file size limit makes a write fail, and a reader of the report that went away makes
-  // the report's lines fail, instead of ending the program between a rename and its mark.
-  std::signal(SIGXFSZ, SIG_IGN);
-  std::signal(SIGPIPE, SIG_IGN);
+  ignore_write_signals();
   RewriteOutcome outcome;
   std::vector<FileJob> jobs = selected_files(groups, table);
   if (jobs.empty()) return outcome;

@@ -4,7 +4,6 @@
 
 #include <sys/file.h>
 
-#include <csignal>
 #include <vector>
 
 #include "rewrite/journal.h"
@@ -152,8 +151,7 @@ std::optional<UndoOutcome> undo_rewrite(const std::string& path, std::FILE* repo
     error = journal ? "is in use by another rerate" : "cannot be written to";
     return std::nullopt;
   }
-  std::signal(SIGXFSZ, SIG_IGN);
-  std::signal(SIGPIPE, SIG_IGN);
+  ignore_write_signals();
   std::vector<UndoJob> jobs;
   for (const JournalFile& file : *files) {
     FileState state = file_state(file);
