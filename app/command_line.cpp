@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 
 #include <string_view>
+#include <utility>
 
 #ifndef RERATE_VERSION
 #error "RERATE_VERSION must be defined by the build"
@@ -41,18 +42,21 @@ Option option_of(std::string_view argument) {
   return Option::Unknown;
 }
 
+CommandLine misuse(std::string error) { return CommandLine{Command::Misuse, {}, std::move(error)}; }
+
 }  // namespace
 
 CommandLine parse_command_line(std::span<const char* const> arguments) {
   CommandLine line;
   bool help = false;
   bool version = false;
-  bool options_end = false;  // after "--" every argument is a journal name
+  bool options_end = false;      // after "--" every argument is a journal name
   bool journal_allowed = false;  // the argument before was --undo
   for (std::string_view argument : arguments) {
     bool is_option = !options_end && argument.size() > 1 && argument[0] == '-';
     if (!is_option) {
-      if (!journal_allowed) return CommandLine{Command::Misuse, {}, "unexpected argument '" + std::string(argument) + "'"};
+      if (!journal_allowed)
+        return misuse("unexpected argument '" + std::string(argument) + "'");
       line.journal = argument;
       journal_allowed = false;
       continue;
@@ -67,13 +71,14 @@ CommandLine parse_command_line(std::span<const char* const> arguments) {
     case Option::Help: help = true; break;
     case Option::Version: version = true; break;
     case Option::Undo:
-      if (line.command == Command::Undo) return CommandLine{Command::Misuse, {}, "--undo given twice"};
+      if (line.command == Command::Undo)
+        return misuse("--undo given twice");
       line.command = Command::Undo;
       if (argument.starts_with("--undo=")) line.journal = argument.substr(7);
       journal_allowed = !argument.starts_with("--undo=");
       break;
     case Option::Unknown:
-      return CommandLine{Command::Misuse, {}, "unknown option '" + std::string(argument) + "'"};
+      return misuse("unknown option '" + std::string(argument) + "'");
     }
   }
   if (help) line.command = Command::Help;

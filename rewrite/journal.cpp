@@ -217,7 +217,8 @@ std::optional<JournalWriter> create_journal(std::time_t now) {
   JournalWriter journal;
   for (int n = 1; n <= most_names_tried && journal.fd < 0; ++n) {
     journal.name = base + (n == 1 ? "" : "-" + std::to_string(n)) + std::string(journal_suffix);
-    journal.fd = open(journal.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
+    journal.fd =
+        open(journal.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
     if (journal.fd < 0 && errno != EEXIST) return std::nullopt;
   }
   if (journal.fd < 0) return std::nullopt;

@@ -158,7 +158,8 @@ std::vector<FileJob> selected_files(const GrowArray<SongGroup>& groups, const Sc
     for (const Song& song : group.songs) {
       std::vector<ConvertedMeter> converted = convert_selected(song, table);
       if (converted.empty()) continue;
-      jobs.push_back(FileJob{song_path(group, song), song.stamp, song.hash, std::move(converted), {}, {}});
+      jobs.push_back(
+          FileJob{song_path(group, song), song.stamp, song.hash, std::move(converted), {}, {}});
     }
   return jobs;
 }

@@ -106,8 +106,13 @@ void finish_batch(std::vector<UndoJob>& batch, JournalWriter& journal, UndoOutco
   for (UndoJob& job : batch)
     if (!job.replacement.temp.empty())
       entries += journal_mark("restoring", job.file->number, stamp_file(job.replacement.temp));
-  if (!entries.empty() && !append_journal(journal, entries))
-    for (UndoJob& job : batch) job.replacement = Replacement();
+  if (!entries.empty() && !append_journal(journal, entries)) {
+    for (UndoJob& job : batch) {
+      if (job.replacement.temp.empty()) continue;
+      job.replacement = Replacement();
+      job.reason = "the journal could not record it";
+    }
+  }
   std::vector<Replacement> replacements;
   for (UndoJob& job : batch) replacements.push_back(std::move(job.replacement));
   place_batch(replacements);
@@ -117,7 +122,8 @@ void finish_batch(std::vector<UndoJob>& batch, JournalWriter& journal, UndoOutco
     job.replacement = std::move(replacements[i]);
     if (job.replacement.placed)
       marks += journal_mark("restored", job.file->number, stamp_file(job.replacement.target));
-    if (job.state == FileState::Replaced) ++(job.replacement.placed ? outcome.restored : outcome.not_restored);
+    if (job.state == FileState::Replaced && job.replacement.placed) ++outcome.restored;
+    if (job.state == FileState::Replaced && !job.replacement.placed) ++outcome.not_restored;
     report_job(report, job);
   }
   if (!marks.empty()) append_journal(journal, marks);
@@ -172,7 +178,9 @@ std::optional<UndoOutcome> undo_rewrite(const std::string& path, std::FILE* repo
     finish_batch(batch, *journal, outcome, report);
   }
   outcome.signal = caught_interrupt();
-  report_end(report, path, outcome, static_cast<int>(jobs.size() - next));
+  int left = 0;
+  for (; next < jobs.size(); ++next) left += jobs[next].state == FileState::Replaced ? 1 : 0;
+  report_end(report, path, outcome, left);
   std::fflush(report);
   return outcome;
 }

@@ -28,8 +28,10 @@ done
 command -v setsid >/dev/null || skip "setsid is needed to run without a terminal"
 status=0
 setsid -w "$RERATE_BIN" >out.txt 2>err.txt </dev/null || status=$?
-[ "$status" = 1 ] && grep -q "no terminal" err.txt || fail "no terminal: status $status: $(cat err.txt)"
-[ ! -s out.txt ] && [ -z "$(ls rerate-undo-* 2>/dev/null)" ] || fail "no terminal: something was written"
+[ "$status" = 1 ] && grep -q "no terminal" err.txt ||
+  fail "no terminal: status $status: $(cat err.txt)"
+[ ! -s out.txt ] && [ -z "$(ls rerate-undo-* 2>/dev/null)" ] ||
+  fail "no terminal: something was written"
 
 # A terminal that cannot address the cursor is refused before anything is drawn.
 tmux -L "$socket" -f /dev/null new-session -d -s "$session" -x 80 -y 24 -c "$work" \
@@ -44,5 +46,6 @@ tmux -L "$socket" -f /dev/null new-session -d -s "$session" -x 80 -y 24 -c "$wor
 wait_for_text "Toggle (A)ll, (S)ingle, (D)ouble"
 kill -TERM "$(pgrep -P "$(tmux -L "$socket" display -p -t "$session" '#{pane_pid}')")"
 expect_exit_status 143
-grep -qE "(^| )icanon( |$)" stty.txt && grep -qE "(^| )echo( |$)" stty.txt || fail "the terminal was not given back"
+grep -qE "(^| )icanon( |$)" stty.txt && grep -qE "(^| )echo( |$)" stty.txt ||
+  fail "the terminal was not given back"
 echo ok

@@ -8,10 +8,12 @@ command -v groff >/dev/null || skip "groff (package groff-base) is needed to che
 DESTDIR="$work/stage" cmake --install "$RERATE_BUILD_DIR" --prefix /opt/rr >"$work/install.log" ||
   fail "cmake --install failed: $(cat "$work/install.log")"
 [ -x "$work/stage/opt/rr/bin/rerate" ] || fail "no binary in DESTDIR/prefix/bin"
-"$work/stage/opt/rr/bin/rerate" --version | grep -q "^rerate " || fail "the installed binary does not run"
+"$work/stage/opt/rr/bin/rerate" --version | grep -q "^rerate " ||
+  fail "the installed binary does not run"
 page="$work/stage/opt/rr/share/man/man1/rerate.1"
 [ -f "$page" ] || fail "no man page in DESTDIR/prefix/share/man/man1"
-grep -q '^\.TH RERATE 1 .*"rerate [0-9]' "$page" || fail "the man page has no section 1 title with the version"
+grep -q '^\.TH RERATE 1 .*"rerate [0-9]' "$page" ||
+  fail "the man page has no section 1 title with the version"
 for section in NAME SYNOPSIS DESCRIPTION OPTIONS KEYS UNDO FILES "EXIT STATUS" EXAMPLES; do
   grep -q "^\.SH \"*$section\"*$" "$page" || fail "the man page has no $section section"
 done
