@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "app/command_line.h"
@@ -42,15 +43,16 @@ int stop_without_input(CursesSession& session) {
   return 1;
 }
 
+enum class ScanOutcome { Read, Unsearchable, OutOfMemory };
+
 // Scans the library, showing the path of a song file being read while the readers work.
-bool scan_with_progress(GrowArray<SongGroup>& groups) {
+ScanOutcome scan_with_progress(GrowArray<SongGroup>& groups) {
   ScanJob job;
-  if (!start_scan(job)) return false;
+  if (!start_scan(job)) return ScanOutcome::Unsearchable;
   ProgressLine progress;
   while (!wait_for_scan(job, progress_refresh_interval))
     show_progress(progress, scan_progress_path(job));
-  finish_scan(job, groups);
-  return true;
+  return finish_scan(job, groups) ? ScanOutcome::Read : ScanOutcome::OutOfMemory;
 }
 
 // Keeps the report on the screen until Enter. A report kept in a file has no one to wait
@@ -82,6 +84,53 @@ int run_undo(std::string journal) {
   return outcome->not_restored == 0 ? 0 : 1;
 }
 
+// Where the run is, for the message that ends it when memory runs out.
+enum class Phase { BeforeRewrite, Rewriting };
+
+// Ends the run when memory ran out: the full screen is already left (the session ended
+// as the failed allocation unwound the run) and any half-written new file removed.
+int report_out_of_memory(Phase phase) {
+  std::fflush(stdout);
+  std::fputs(phase == Phase::BeforeRewrite
+                 ? "rerate: out of memory; no song file was changed\n"
+                 : "rerate: out of memory; song files not reported above as rewritten are "
+                   "unchanged\n",
+             stderr);
+  return 1;
+}
+
+int run_phases(Phase& phase) {
+  CursesSession session;
+  std::string error;
+  if (!start_curses(session, error)) {
+    std::fprintf(stderr, "rerate: %s\n", error.c_str());
+    return 1;
+  }
+  int screen_lines = getmaxy(stdscr);
+  if (!is_directory("Songs")) return show_error_screen(session, songs_missing);
+
+  GrowArray<SongGroup> groups;
+  ScanOutcome scanned = scan_with_progress(groups);
+  if (scanned == ScanOutcome::Unsearchable) return show_error_screen(session, songs_unsearchable);
+  if (scanned == ScanOutcome::OutOfMemory) {
+    end_curses(session);
+    return report_out_of_memory(phase);
+  }
+
+  BrowserState browser = make_browser_state(groups, screen_lines - 3);
+  set_up_colours();
+  if (!run_browser(browser, groups)) return stop_without_input(session);
+  std::optional<ScaleTable> table = run_scale_screens();
+  if (!table) return stop_without_input(session);
+  end_curses(session);
+
+  phase = Phase::Rewriting;
+  RewriteOutcome outcome = rewrite_library(groups, *table, stdout);
+  if (outcome.signal != 0) end_by_signal(outcome.signal);
+  wait_for_enter();
+  return outcome.failed == 0 ? 0 : 1;
+}
+
 }  // namespace
 
 int run_command_line(std::span<const char* const> arguments) {
@@ -99,27 +148,12 @@ int run_command_line(std::span<const char* const> arguments) {
 }
 
 int run_rerate() {
-  CursesSession session;
-  std::string error;
-  if (!start_curses(session, error)) {
-    std::fprintf(stderr, "rerate: %s\n", error.c_str());
-    return 1;
+  // Memory can run out anywhere; the failed allocation unwinds the run, which gives the
+  // terminal back and removes any temporary file on the way, and the run ends here.
+  Phase phase = Phase::BeforeRewrite;
+  try {
+    return run_phases(phase);
+  } catch (const std::bad_alloc&) {
+    return report_out_of_memory(phase);
   }
-  int screen_lines = getmaxy(stdscr);
-  if (!is_directory("Songs")) return show_error_screen(session, songs_missing);
-
-  GrowArray<SongGroup> groups;
-  if (!scan_with_progress(groups)) return show_error_screen(session, songs_unsearchable);
-
-  BrowserState browser = make_browser_state(groups, screen_lines - 3);
-  set_up_colours();
-  if (!run_browser(browser, groups)) return stop_without_input(session);
-  std::optional<ScaleTable> table = run_scale_screens();
-  if (!table) return stop_without_input(session);
-  end_curses(session);
-
-  RewriteOutcome outcome = rewrite_library(groups, *table, stdout);
-  if (outcome.signal != 0) end_by_signal(outcome.signal);
-  wait_for_enter();
-  return outcome.failed == 0 ? 0 : 1;
 }

@@ -41,7 +41,7 @@ int run_scan_child() {
   if (!start_scan(job)) return 2;
   ProgressLine progress;
   while (!wait_for_scan(job, progress_refresh_interval)) show_progress(progress, scan_progress_path(job));
-  finish_scan(job, groups);
+  if (!finish_scan(job, groups)) return 2;
   BrowserState state = make_browser_state(groups, getmaxy(stdscr) - 3);
   set_up_colours();
   settle_scroll(state);

@@ -16,7 +16,7 @@ struct DirEntry {
 
 enum class DirPattern {
   Folders,    // folders only
-  SongFiles,  // regular files whose names end in ".sm", any letter case; never "._" files
+  SongFiles,  // regular files whose names end in ".sm" or ".ssc", any letter case; never "._" files
 };
 
 // The entries of `folder` that match `pattern`, or nothing when the folder cannot be

@@ -5,15 +5,13 @@
 #include <algorithm>
 
 #include "library/dir_search.h"
+#include "songfile/song_reader.h"
 
 namespace {
 
 bool has_song_file_name(std::string_view name) {
   if (name.starts_with("._")) return false;  // resource-fork files from macOS, not songs
-  if (name.size() < 3) return false;
-  std::string_view ending = name.substr(name.size() - 3);
-  return ending[0] == '.' && (ending[1] == 's' || ending[1] == 'S') &&
-         (ending[2] == 'm' || ending[2] == 'M');
+  return song_format_of(name).has_value();
 }
 
 EntryKind kind_at(const std::string& path) {

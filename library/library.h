@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "library/grow_array.h"
 #include "songfile/chart_kind.h"
@@ -21,6 +22,15 @@ struct Chart {
   MeterDigits digits;  // where the meter's digits lie in the file
 };
 
+// An .ssc file beside a song's .sm file. The game reads it in place of the .sm, so the
+// rewrite changes the same charts in it. Only what tells later whether it changed is kept;
+// its charts are read when it is rewritten.
+struct CompanionFile {
+  std::string file;                // its name inside the song folder
+  std::optional<FileStamp> stamp;  // as the scan read it; absent when it could not be read
+  std::uint64_t hash = 0;          // of its bytes as they were read
+};
+
 // One song folder that holds a song file.
 struct Song {
   std::string folder;                // song folder name
@@ -29,6 +39,8 @@ struct Song {
   GrowArray<Chart> charts;           // in file order
   FileStamp stamp{};                 // of the song file as it was read
   std::uint64_t hash = 0;            // of its bytes as they were read
+  // The .ssc beside an .sm song file, if there is one.
+  std::optional<CompanionFile> companion;
 };
 
 // One folder directly under Songs.
@@ -39,3 +51,6 @@ struct SongGroup {
 
 // "Songs/<group>/<folder>/<file>": the song file's path, relative to the working folder.
 std::string song_path(const SongGroup& group, const Song& song);
+
+// The path of a file named `file` in the song's folder, in the same form.
+std::string song_folder_path(const SongGroup& group, const Song& song, std::string_view file);

@@ -38,7 +38,8 @@ void show_slot(ScanJob& job, std::int64_t slot) {
 // tokenized, or has no title, gets the error title; only a file read whole has charts.
 void read_song(const std::string& path, Song& song, FileBuffer& buffer, SongFields& fields) {
   std::optional<FileStamp> stamp = read_file_into(path, buffer);
-  if (stamp && read_song_fields(buffer.view(), fields)) {
+  SongFormat format = song_format_of(song.file).value_or(SongFormat::Sm);
+  if (stamp && read_fields_of(format, buffer.view(), fields)) {
     song.stamp = *stamp;
     song.hash = content_hash(buffer.view());
     song.title = std::move(fields.title);
@@ -50,17 +51,37 @@ void read_song(const std::string& path, Song& song, FileBuffer& buffer, SongFiel
   trim_buffer(buffer);
 }
 
+// The stamp and hash of the .ssc beside a song's .sm; its charts are not read now.
+CompanionFile read_companion(const std::string& folder, std::string file, FileBuffer& buffer) {
+  CompanionFile companion{std::move(file), std::nullopt, 0};
+  companion.stamp = read_file_into(folder + '/' + companion.file, buffer);
+  if (companion.stamp) companion.hash = content_hash(buffer.view());
+  trim_buffer(buffer);
+  return companion;
+}
+
+// The first of `files` (in name order) in `format`, if any.
+const DirEntry* first_in_format(const std::vector<DirEntry>& files, SongFormat format) {
+  for (const DirEntry& file : files)
+    if (song_format_of(file.name) == format) return &file;
+  return nullptr;
+}
+
 // Looks into one song folder: its song file is the first regular file, in name order,
-// whose name ends in ".sm".
+// whose name ends in ".sm", or else the first whose name ends in ".ssc". Beside an .sm the
+// first .ssc is its companion.
 void read_slot(ScanJob& job, std::size_t index, FileBuffer& buffer, SongFields& fields) {
   SongSlot& slot = job.slots[index];
   std::string folder = folder_path(job, slot);
   auto files = search_directory(folder, DirPattern::SongFiles);
   if (!files || files->empty()) return;  // no song file: not a song
-  slot.song.file = std::move(files->front().name);
+  const DirEntry* sm = first_in_format(*files, SongFormat::Sm);
+  const DirEntry* ssc = first_in_format(*files, SongFormat::Ssc);
+  slot.song.file = sm ? sm->name : ssc->name;
   slot.found = true;
   show_slot(job, static_cast<std::int64_t>(index));
   read_song(folder + '/' + slot.song.file, slot.song, buffer, fields);
+  if (sm && ssc) slot.song.companion = read_companion(folder, ssc->name, buffer);
 }
 
 // Takes slots one after another until none is left or `deadline` has passed; true when
@@ -71,7 +92,15 @@ bool read_slots(ScanJob& job, std::chrono::steady_clock::time_point deadline) {
   for (;;) {
     std::size_t index = job.next_slot.fetch_add(1, std::memory_order_relaxed);
     if (index >= job.slots.size()) return true;
-    read_slot(job, index, buffer, fields);
+    try {
+      read_slot(job, index, buffer, fields);
+    } catch (const std::bad_alloc&) {
+      // Memory ran out: the scan cannot give a whole library. Every reader stops at its
+      // next slot and the caller learns it from finish_scan.
+      job.out_of_memory.store(true, std::memory_order_relaxed);
+      job.next_slot.store(job.slots.size(), std::memory_order_relaxed);
+      return true;
+    }
     if (std::chrono::steady_clock::now() >= deadline) return job.next_slot.load() >= job.slots.size();
   }
 }
@@ -140,8 +169,9 @@ std::string scan_progress_path(const ScanJob& job) {
   return folder_path(job, slot) + '/' + slot.song.file;
 }
 
-void finish_scan(ScanJob& job, GrowArray<SongGroup>& groups) {
+bool finish_scan(ScanJob& job, GrowArray<SongGroup>& groups) {
   job.readers.clear();  // every reader has ended; this joins them
+  if (job.out_of_memory.load(std::memory_order_relaxed)) return false;
   std::vector<std::int32_t> song_counts(job.group_names.size());
   for (const SongSlot& slot : job.slots)
     if (slot.found) ++song_counts[slot.group];
@@ -156,6 +186,7 @@ void finish_scan(ScanJob& job, GrowArray<SongGroup>& groups) {
   job.slots.clear();
   job.slots.shrink_to_fit();
   sort_library(groups);
+  return true;
 }
 
 bool scan_library(GrowArray<SongGroup>& groups) {
@@ -163,8 +194,7 @@ bool scan_library(GrowArray<SongGroup>& groups) {
   if (!start_scan(job)) return false;
   while (!wait_for_scan(job, std::chrono::milliseconds(100))) {
   }
-  finish_scan(job, groups);
-  return true;
+  return finish_scan(job, groups);
 }
 
 void sort_library(GrowArray<SongGroup>& groups) {

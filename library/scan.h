@@ -30,6 +30,7 @@ struct ScanJob {
   std::vector<SongSlot> slots;               // every song folder of every group
   std::atomic<std::size_t> next_slot{0};     // the next slot a reader takes
   std::atomic<std::int64_t> shown_slot{-1};  // a slot whose file is named and being read
+  std::atomic<bool> out_of_memory{false};    // a reader could not get the memory it needed
   std::mutex mutex;
   std::condition_variable finished;
   int readers_left = 0;                      // guarded by `mutex`
@@ -47,10 +48,12 @@ bool wait_for_scan(ScanJob& job, std::chrono::milliseconds wait);
 std::string scan_progress_path(const ScanJob& job);
 
 // Fills `groups` with what the scan found, groups sorted by name and songs by title. The
-// scan must be over (wait_for_scan returned true).
-void finish_scan(ScanJob& job, GrowArray<SongGroup>& groups);
+// scan must be over (wait_for_scan returned true). Returns false, filling nothing, when
+// memory ran out while the files were read.
+[[nodiscard]] bool finish_scan(ScanJob& job, GrowArray<SongGroup>& groups);
 
-// The whole scan at once, showing nothing. Returns false only when Songs cannot be listed.
+// The whole scan at once, showing nothing. Returns false when Songs cannot be listed or
+// memory ran out.
 bool scan_library(GrowArray<SongGroup>& groups);
 
 // Sorts groups by name and, within each, songs by title (case-insensitive).

@@ -36,7 +36,8 @@ std::string describe(const GrowArray<SongGroup>& groups) {
   for (const SongGroup& group : groups) {
     out += group.name + ":";
     for (const Song& song : group.songs)
-      out += ' ' + song.title.value_or("(none)") + " [" + song.folder + '/' + song.file + ']';
+      out += ' ' + song.title.value_or("(none)") + " [" + song.folder + '/' + song.file +
+             (song.companion ? " + " + song.companion->file : "") + ']';
     out += "\n";
   }
   return out;
@@ -82,7 +83,12 @@ TEST_F(ScanTest, TakesTheFirstSongFileByNameAndIgnoresEverythingElse) {
   song("g/no-song/readme.txt", "hello");
   song("g/loose.sm", titled("loose file in a group"));
   song("loose.sm", titled("loose file in Songs"));
-  EXPECT_EQ("g: A [two/a.SM]\n", describe(scan()));
+  song("g/both/b.ssc", titled("S2"));
+  song("g/both/a.SSC", titled("S1"));
+  song("g/both/c.sm", titled("Both"));
+  song("g/ssc/._a.ssc", "\x00\x05\x16\x07 binary");
+  song("g/ssc/b.ssc", titled("Ssc"));
+  EXPECT_EQ("g: A [two/a.SM] Both [both/c.sm + a.SSC] Ssc [ssc/b.ssc]\n", describe(scan()));
 }
 
 // Only a regular file (or a link to one) is a song file: a folder or a pipe with a song

@@ -16,28 +16,13 @@
 #include <string>
 #include <vector>
 
+#include "rewrite/companion.h"
+#include "rewrite/file_job.h"
 #include "rewrite/journal.h"
 #include "rewrite/replace_file.h"
 #include "rewrite/splice.h"
 
 namespace {
-
-// One selected chart's meter, before and after.
-struct ConvertedMeter {
-  Mode mode;
-  Difficulty difficulty;
-  MeterEdit edit;
-};
-
-// One song file to rewrite and what became of it.
-struct FileJob {
-  std::string path;                       // as the report names it
-  FileStamp stamp;                        // the file as the scan read it
-  std::uint64_t hash;
-  std::vector<ConvertedMeter> converted;  // in file order
-  Replacement replacement;                // `placed` once the new file is in place
-  JournalFile journal;                    // its journal entry, once the new file is written
-};
 
 std::vector<ConvertedMeter> convert_selected(const Song& song, const ScaleTable& table) {
   std::vector<ConvertedMeter> converted;
@@ -79,6 +64,7 @@ std::size_t prepare_file(FileJob& job, FileBuffer& buffer) {
   std::optional<FileStamp> stamp = read_file_into(*target, buffer);
   bool unchanged = stamp && *stamp == job.stamp && content_hash(buffer.view()) == job.hash;
   if (!unchanged) return 0;
+  if (job.companion && !match_companion(job, buffer.view())) return 0;
   std::vector<MeterEdit> edits;
   for (const ConvertedMeter& meter : job.converted) edits.push_back(meter.edit);
   std::optional<std::vector<TextEdit>> texts = meter_text_edits(buffer.view(), edits);
@@ -93,15 +79,19 @@ std::size_t prepare_file(FileJob& job, FileBuffer& buffer) {
   return content->size();
 }
 
-void report_file(std::FILE* report, const FileJob& job) {
+// Reports what became of the file. Returns true when it failed to be written.
+bool report_file(std::FILE* report, const FileJob& job) {
+  if (report_companion_kept(report, job)) return false;
   if (!job.replacement.placed) {
     std::fprintf(report, "Failed to write to %s\n", job.path.c_str());
-    return;
+    return true;
   }
   std::fprintf(report, "Rewriting %s...\n", job.path.c_str());
   for (const ConvertedMeter& meter : job.converted)
     std::fprintf(report, " - %s (%d -> %d)\n", chart_name(meter).c_str(), meter.edit.old_meter,
                  meter.edit.new_meter);
+  report_unmatched_charts(report, job);
+  return false;
 }
 
 // Records the batch's new files in the journal, numbering them from `numbered` on. When
@@ -143,10 +133,7 @@ int finish_batch(std::vector<FileJob>& batch, JournalWriter& journal, int& numbe
   int failed = 0;
   for (std::size_t i = 0; i < batch.size(); ++i) batch[i].replacement = std::move(replacements[i]);
   mark_batch(batch, journal);
-  for (const FileJob& job : batch) {
-    report_file(report, job);
-    failed += job.replacement.placed ? 0 : 1;
-  }
+  for (const FileJob& job : batch) failed += report_file(report, job) ? 1 : 0;
   std::fflush(report);
   return failed;
 }
@@ -160,6 +147,7 @@ std::vector<FileJob> selected_files(const GrowArray<SongGroup>& groups, const Sc
       if (converted.empty()) continue;
       jobs.push_back(
           FileJob{song_path(group, song), song.stamp, song.hash, std::move(converted), {}, {}});
+      if (song.companion) jobs.push_back(companion_job(group, song, jobs.back()));
     }
   return jobs;
 }
@@ -199,7 +187,7 @@ RewriteOutcome rewrite_library(const GrowArray<SongGroup>& groups, const ScaleTa
   std::fprintf(report, "To undo this rewrite: rerate --undo %s\n", journal->name.c_str());
   outcome.signal = caught_interrupt();
   if (outcome.signal != 0) {
-    outcome.left = static_cast<int>(jobs.size() - next);
+    for (; next < jobs.size(); ++next) outcome.left += jobs[next].companion ? 0 : 1;
     std::fprintf(report, "Interrupted: %d selected %s left unchanged\n", outcome.left,
                  outcome.left == 1 ? "song was" : "songs were");
   }

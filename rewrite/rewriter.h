@@ -11,7 +11,7 @@
 // What became of a rewrite.
 struct RewriteOutcome {
   int failed = 0;                      // files reported as "Failed to write to"
-  int left = 0;                        // selected files not reached when interrupted
+  int left = 0;                        // selected songs not reached when interrupted
   int signal = 0;                      // the interrupt that stopped the run, or 0
   std::optional<std::string> journal;  // the undo journal, when one was created
 };

@@ -226,6 +226,57 @@ TEST_F(RewriteLibrary, AFileSizeLimitFailsOneSongAndNotTheRun) {
   EXPECT_FALSE(has_temporary_file(dir.path));
 }
 
+// An .sm and its .ssc as real pairs differ: a chart in the .sm only, a meter that
+// differs, twins in another order, Edit against Challenge; the rest in another order.
+TEST_F(RewriteLibrary, AnSscBesideAnSmGetsTheMatchingChartsOnly) {
+  add_song("Pack", "A", song_file("A", notes("dance-single", "Beginner", "2") +
+      notes("dance-single", "Easy", "6") + notes("dance-single", "Medium", "8") +
+      notes("dance-single", "Edit", "10") + notes("dance-single", "Edit", "12") +
+      notes("dance-double", "Edit", "11") + notes("dance-double", "Hard", "13") +
+      notes("dance-double", "Hard", "14")));
+  auto ssc = [](const char* m1, const char* m2, const char* m3) {
+    return crlf("#VERSION:0.83;\n#TITLE:A;\n" + ssc_chart("dance-double", "Hard", m1) +
+                ssc_chart("dance-single", "Easy", "5") + ssc_chart("dance-single", "Edit", "12") +
+                ssc_chart("dance-double", "Challenge", "11") + "#METERF:8;\n" +
+                ssc_chart("dance-single", "Medium", m2) + ssc_chart("dance-single", "Edit", "10") +
+                ssc_chart("dance-double", "Hard", m3));
+  };
+  write_file(dir.path + "/Songs/Pack/A/song.ssc", ssc("13", "8", "14"));
+  scan();
+  select_all(find_song(groups, "A"));
+  std::string report = rewrite_with_report(groups, table_of(5));
+  EXPECT_EQ(" - Double Hard (14 -> 9)\n"
+            "Rewriting Songs/Pack/A/song.ssc...\n"
+            " - Double Hard (13 -> 9)\n - Single Medium (8 -> 5)\n - Double Hard (14 -> 9)\n"
+            " - Single Beginner (2): no matching chart in this file, not changed here\n"
+            " - Single Easy (6): no matching chart in this file, not changed here\n"
+            " - Single Edit (10): no matching chart in this file, not changed here\n"
+            " - Single Edit (12): no matching chart in this file, not changed here\n"
+            " - Double Edit (11): no matching chart in this file, not changed here\n",
+            report.substr(report.find(" - Double Hard (14")));
+  EXPECT_EQ(ssc("9", "5", "9"), read_file(dir.path + "/Songs/Pack/A/song.ssc"));
+}
+
+// Where nothing matches, the .ssc stays and the report says so; where it changed since the
+// scan, it stays and the .sm is still rewritten.
+TEST_F(RewriteLibrary, AnSscIsRewrittenOnlyWhereItsOwnChecksHold) {
+  std::string unmatched = ssc_chart("dance-single", "Hard", "11");
+  add_song("Pack", "B", song_file("B", notes("dance-single", "Hard", "12")));
+  write_file(dir.path + "/Songs/Pack/B/b.ssc", unmatched);
+  add_song("Pack", "D", song_file("D", notes("dance-single", "Hard", "12")));
+  write_file(dir.path + "/Songs/Pack/D/d.ssc", ssc_chart("dance-single", "Hard", "12"));
+  scan();
+  for (Song& song : groups[0].songs) select_all(song);
+  write_file(dir.path + "/Songs/Pack/D/d.ssc", ssc_chart("dance-single", "Hard", "13"));
+  EXPECT_EQ("Rewriting Songs/Pack/B/song.sm...\n - Single Hard (12 -> 8)\n"
+            "Not rewriting Songs/Pack/B/b.ssc: none of the selected charts has a match in it\n"
+            "Rewriting Songs/Pack/D/song.sm...\n - Single Hard (12 -> 8)\n"
+            "Failed to write to Songs/Pack/D/d.ssc\n",
+            rewrite_with_report(groups, table_of(5)));
+  EXPECT_EQ(unmatched, read_file(dir.path + "/Songs/Pack/B/b.ssc"));
+  EXPECT_EQ(ssc_chart("dance-single", "Hard", "13"), read_file(dir.path + "/Songs/Pack/D/d.ssc"));
+}
+
 // A song file of about 200 kB, so that each rewrite takes a while.
 std::string big_song_file(int n) {
   std::string measures;

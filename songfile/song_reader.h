@@ -1,5 +1,8 @@
 // songfile/song_reader.h: what the program needs of a song file: its title and the charts
-// that can be rescaled, with where each chart's meter digits lie in the file.
+// that can be rescaled, with where each chart's meter digits lie in the file. Song files
+// come in two formats with the same punctuation: .sm, where a chart is one NOTES tag with
+// its fields separated by colons, and the newer .ssc, where a chart is a NOTEDATA section
+// whose fields are tags of their own.
 #pragma once
 
 #include <cstdint>
@@ -35,6 +38,21 @@ struct SongFields {
 // chart type and difficulty whose meter starts with digits that make a number from 1 to
 // 2147483647. Returns false when the file cannot be tokenized.
 bool read_song_fields(std::string_view file_bytes, SongFields& fields);
+
+// Reads an .ssc file's title and charts in the same way. The title is that of the song
+// tags, before the first NOTEDATA tag. A chart is a section from a NOTEDATA tag to the next
+// one or the end of the file that holds one STEPSTYPE of a known chart type, one known
+// DIFFICULTY and one METER read as an .sm chart's meter field, in any order among its
+// other tags. Returns false when the file cannot be tokenized.
+bool read_ssc_fields(std::string_view file_bytes, SongFields& fields);
+
+enum class SongFormat { Sm, Ssc };
+
+// The format a song file's name ends in (".sm" or ".ssc", any letter case), if either.
+std::optional<SongFormat> song_format_of(std::string_view file_name);
+
+// Reads a song file of either format.
+bool read_fields_of(SongFormat format, std::string_view file_bytes, SongFields& fields);
 
 // The number the leading decimal digits of `text` make, and how many digits there are;
 // nothing when the number is above 2147483647.

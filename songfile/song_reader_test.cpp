@@ -111,4 +111,22 @@ TEST(ChartReader, ReportsFilesThatCannotBeTokenizedWhereverTheyBreak) {
   EXPECT_EQ("A", fields.title.value_or("absent"));
 }
 
+// Fields in any order among timing and other tags; a section of another steps type,
+// without a meter or with a field given twice is no chart; the title is a song tag's.
+TEST(SscReader, ReadsEachSectionWithItsFieldsInAnyOrder) {
+  std::string file = "#VERSION:0.83;\n#TITLE:\n" + ssc_chart("dance-single", "Hard", "12") +
+                     "#NOTEDATA:;\n#METER:9;\n#BPMS:0=150;\n#NOTES:\n0000\n;\n"
+                     "#DIFFICULTY:Challenge;\n#STEPSTYPE:dance-double;\n#TITLE:Late;\n" +
+                     ssc_chart("pump-single", "Hard", "19") +
+                     "#NOTEDATA:;\n#STEPSTYPE:dance-single;\n#DIFFICULTY:Easy;\n#NOTES:\n;\n" +
+                     ssc_chart("dance-single", "Edit", "4") + "#METER:5;\n" +
+                     ssc_chart("dance-single", "Easy", "7");
+  SongFields fields;
+  ASSERT_TRUE(read_ssc_fields(crlf(file), fields));
+  EXPECT_EQ("absent", fields.title.value_or("absent"));
+  ASSERT_EQ("Single Hard 12, Double Expert 9, Single Easy 7", describe_charts(fields));
+  EXPECT_EQ("9", crlf(file).substr(fields.charts[1].digits.offset, fields.charts[1].digits.length));
+  EXPECT_FALSE(read_ssc_fields(ssc_chart("dance-single", "Hard", "12") + "#", fields));
+}
+
 }  // namespace

@@ -67,6 +67,16 @@ if [ -n "$RERATE_CORPUS_DIR" ] && [ -d "$RERATE_CORPUS_DIR/Songs" ]; then
   send Enter
   expect_exit_status 0
   diff -r "$RERATE_CORPUS_DIR/Songs" "$work/Songs" >/dev/null || fail "an unselected library changed"
+
+  # The keyboard input ends on the options screen, every chart selected: status 1, the
+  # message, and no file written.
+  tmux -L "$socket" kill-server
+  rm -f "$work/.exit-status"
+  printf 'a\033[15~' > "$work/keys"
+  start_tool "$work" bash -c 'exec "$0" < keys'
+  wait_for_text "rerate: keyboard input ended; no song file was changed"
+  expect_exit_status 1
+  diff -r "$RERATE_CORPUS_DIR/Songs" "$work/Songs" >/dev/null || fail "a file changed without input"
 else
   echo "SKIP part: ../shared/corpus is absent, the real-library run is not checked"
 fi

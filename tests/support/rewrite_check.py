@@ -9,8 +9,9 @@ Beginner .. Double Edit. MODES ("Single", "Double" or "Single,Double", the defau
 the modes the report may mention.
 
 A song file with "Rewriting" in the report must equal its original byte for byte but for
-the digits of the converted meters it reports (old -> new, in file order). Every other
-song file must be unchanged byte for byte, and no temporary file may be left behind.
+the digits of the converted meters it reports (old -> new, in file order; not charts it
+reports unmatched). Every other song file must be unchanged byte for byte, and no
+temporary file may be left behind.
 """
 import os
 import re
@@ -20,6 +21,7 @@ DIFFICULTIES = ["Beginner", "Easy", "Medium", "Hard", "Expert", "Edit"]
 MODES = ["Single", "Double"]
 DIGITS = re.compile(rb"(\d+)")
 REPORT_CHART = re.compile(r"^ - (\w+) (\w+) \((-?\d+) -> (-?\d+)\)$")
+REPORT_UNMATCHED = re.compile(r"^ - \w+ \w+ \(\d+\): no matching chart in this file, not changed here$")
 
 
 def convert_meter(meter, step):
@@ -39,6 +41,8 @@ def parse_report(path):
             elif line.startswith("Failed to write to "):
                 songs[line[len("Failed to write to "):]] = ("failed",)
                 current = None
+            elif REPORT_UNMATCHED.match(line) and current is not None:
+                continue
             elif line.startswith(" - "):
                 match = REPORT_CHART.match(line)
                 if not match or current is None:

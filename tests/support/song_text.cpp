@@ -16,6 +16,11 @@ std::string notes(std::string_view type, std::string_view difficulty, std::strin
   return block;
 }
 
+std::string ssc_chart(std::string_view type, std::string_view difficulty, std::string_view meter) {
+  return "#NOTEDATA:;\n#STEPSTYPE:" + std::string(type) + ";\n#DIFFICULTY:" +
+         std::string(difficulty) + ";\n#METER:" + std::string(meter) + ";\n#NOTES:\n0000\n;\n";
+}
+
 std::string song_file(std::string_view title, std::string_view blocks) {
   std::string text = "#TITLE:";
   text += title;

@@ -11,6 +11,9 @@
 std::string notes(std::string_view type, std::string_view difficulty, std::string_view meter,
                   std::string_view data = "0000\n1000\n");
 
+// One .ssc chart section: NOTEDATA, STEPSTYPE, DIFFICULTY, METER and NOTES tags.
+std::string ssc_chart(std::string_view type, std::string_view difficulty, std::string_view meter);
+
 // A song file: its TITLE and BPMS tags, then `blocks`.
 std::string song_file(std::string_view title, std::string_view blocks);
 
