@@ -234,8 +234,11 @@ InterruptCatcher::InterruptCatcher() {
   action.sa_handler = catch_interrupt;
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
-  for (std::size_t i = 0; i < std::size(caught_signals); ++i)
-    sigaction(caught_signals[i], &action, &previous[i]);
+  for (std::size_t i = 0; i < std::size(caught_signals); ++i) {
+    sigaction(caught_signals[i], nullptr, &previous[i]);
+    // A signal ignored on purpose (a hang-up under nohup) stays ignored.
+    if (previous[i].sa_handler != SIG_IGN) sigaction(caught_signals[i], &action, nullptr);
+  }
 }
 
 InterruptCatcher::~InterruptCatcher() {

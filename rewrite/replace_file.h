@@ -82,9 +82,9 @@ struct InterruptShield {
 // the report's lines, instead of ending the program between a rename and its journal mark.
 void ignore_write_signals();
 
-// Catches interrupt, termination and hang-up signals while it lives, so that a run can
-// stop between batches instead of ending at once; the previous handlers come back when it
-// goes away.
+// Catches interrupt, termination and hang-up signals while it lives (those not ignored),
+// so that a run can stop between batches instead of ending at once; the previous handlers
+// come back when it goes away.
 struct InterruptCatcher {
   struct sigaction previous[3];
   InterruptCatcher();
