@@ -1,14 +1,21 @@
 // app/driver.cpp: the fixed sequence of phases, and the error screens.
 #include "app/driver.h"
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <new>
+#include <string>
 #include <string_view>
 
+#include "app/command_line.h"
 #include "browser/browser.h"
 #include "library/dir_search.h"
 #include "library/scan.h"
+#include "rewrite/journal.h"
+#include "rewrite/replace_file.h"
 #include "rewrite/rewriter.h"
+#include "rewrite/undo.h"
 #include "scale/scale_screens.h"
 #include "terminal/help_screen.h"
 #include "terminal/progress_line.h"
@@ -54,10 +61,33 @@ int quit_unchanged(CursesSession& session) {
   return 0;
 }
 
+// Keeps the report on the screen until Enter. A report kept in a file has no one to wait
+// for.
 void wait_for_enter() {
+  if (isatty(STDOUT_FILENO) == 0) return;
   std::fputs("Press Enter to continue\n", stdout);
   std::fflush(stdout);
   std::getchar();
+}
+
+// Undoes the rewrite of the journal named, or of the newest in the working folder.
+int run_undo(std::string journal) {
+  if (journal.empty()) {
+    std::optional<std::string> newest = newest_journal(".");
+    if (!newest) {
+      std::fputs("rerate: no undo journal (rerate-undo-*.txt) in this folder\n", stderr);
+      return 1;
+    }
+    journal = newest->substr(2);  // without "./"
+  }
+  std::string error;
+  std::optional<UndoOutcome> outcome = undo_rewrite(journal, stdout, error);
+  if (!outcome) {
+    std::fprintf(stderr, "rerate: the journal %s %s\n", journal.c_str(), error.c_str());
+    return 1;
+  }
+  if (outcome->signal != 0) end_by_signal(outcome->signal);
+  return outcome->not_restored == 0 ? 0 : 1;
 }
 
 // Where the run is, for the message that ends it when memory runs out.
@@ -77,8 +107,9 @@ int report_out_of_memory(Phase phase) {
 
 int run_phases(Phase& phase) {
   CursesSession session;
-  if (!start_curses(session)) {
-    std::fputs("rerate: cannot use this terminal for the full screen (is TERM set?)\n", stderr);
+  std::string error;
+  if (!start_curses(session, error)) {
+    std::fprintf(stderr, "rerate: %s\n", error.c_str());
     return 1;
   }
   int screen_lines = getmaxy(stdscr);
@@ -101,12 +132,27 @@ int run_phases(Phase& phase) {
   end_curses(session);
 
   phase = Phase::Rewriting;
-  rewrite_library(groups, table, stdout);
+  RewriteOutcome outcome = rewrite_library(groups, table, stdout);
+  if (outcome.signal != 0) end_by_signal(outcome.signal);
   wait_for_enter();
-  return 0;
+  return outcome.failed == 0 ? 0 : 1;
 }
 
 }  // namespace
+
+int run_command_line(std::span<const char* const> arguments) {
+  CommandLine line = parse_command_line(arguments);
+  switch (line.command) {
+  case Command::Run: return run_rerate();
+  case Command::Undo: return run_undo(line.journal);
+  case Command::Help: std::fputs(usage_text().c_str(), stdout); return 0;
+  case Command::Version: std::fputs(version_text().c_str(), stdout); return 0;
+  case Command::Misuse:
+    std::fprintf(stderr, "rerate: %s\n\n%s", line.error.c_str(), usage_text().c_str());
+    return 2;
+  }
+  return 2;
+}
 
 int run_rerate() {
   // Memory can run out anywhere; the failed allocation unwinds the run, which gives the

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "rewrite/journal.h"
 #include "rewrite/replace_file.h"
 #include "rewrite/splice.h"
 #include "songfile/chart_kind.h"
@@ -42,4 +43,5 @@ struct FileJob {
   std::vector<ConvertedMeter> converted;    // in file order
   Replacement replacement;                  // `placed` once the new file is in place
   std::optional<CompanionMatch> companion;  // an .ssc beside an .sm: `converted` is found in it
+  JournalFile journal{};  // its undo journal entry, once the new file is written
 };

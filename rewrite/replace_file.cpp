@@ -8,12 +8,18 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cerrno>
 #include <cstdlib>
 #include <utility>
 #include <vector>
 
 namespace {
+
+volatile std::sig_atomic_t interrupt_signal = 0;  // set by the InterruptCatcher's handler
+constexpr int caught_signals[] = {SIGINT, SIGTERM, SIGHUP};
+
+void catch_interrupt(int signal_number) { interrupt_signal = signal_number; }
 
 #if defined(__linux__)
 constexpr bool flush_whole_file_systems = true;
@@ -197,6 +203,12 @@ void flush_folders(std::span<const Replacement> batch) {
   }
 }
 
+void place_batch(std::span<Replacement> batch) {
+  flush_replacements(batch);
+  for (Replacement& replacement : batch) place_replacement(replacement);
+  flush_folders(batch);
+}
+
 InterruptShield::InterruptShield() {
   sigset_t interrupts;
   sigemptyset(&interrupts);
@@ -209,4 +221,39 @@ InterruptShield::InterruptShield() {
 
 InterruptShield::~InterruptShield() {
   sigprocmask(SIG_SETMASK, &previous, nullptr);
+}
+
+void ignore_write_signals() {
+  std::signal(SIGXFSZ, SIG_IGN);
+  std::signal(SIGPIPE, SIG_IGN);
+}
+
+InterruptCatcher::InterruptCatcher() {
+  interrupt_signal = 0;
+  struct sigaction action {};
+  action.sa_handler = catch_interrupt;
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  for (std::size_t i = 0; i < std::size(caught_signals); ++i) {
+    sigaction(caught_signals[i], nullptr, &previous[i]);
+    // A signal ignored on purpose (a hang-up under nohup) stays ignored.
+    if (previous[i].sa_handler != SIG_IGN) sigaction(caught_signals[i], &action, nullptr);
+  }
+}
+
+InterruptCatcher::~InterruptCatcher() {
+  for (std::size_t i = 0; i < std::size(caught_signals); ++i)
+    sigaction(caught_signals[i], &previous[i], nullptr);
+}
+
+int caught_interrupt() { return interrupt_signal; }
+
+void end_by_signal(int signal_number) {
+  std::signal(signal_number, SIG_DFL);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal_number);
+  sigprocmask(SIG_UNBLOCK, &only, nullptr);
+  std::raise(signal_number);
+  std::_Exit(128 + signal_number);  // not reached unless the signal is ignored by the system
 }

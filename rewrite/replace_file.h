@@ -9,6 +9,7 @@
 
 #include <signal.h>
 
+#include <cstddef>
 #include <optional>
 #include <span>
 #include <string>
@@ -57,6 +58,16 @@ bool place_replacement(Replacement& replacement);
 // new files in place, so nothing is reported.
 void flush_folders(std::span<const Replacement> batch);
 
+// A batch ends after this many files or bytes written, whichever comes first: large
+// enough that flushing is a small part of the time, small enough that an interrupt is
+// answered within a fraction of a second.
+constexpr std::size_t batch_files = 128;
+constexpr std::size_t batch_bytes = 32 << 20;
+
+// The rest of a batch once every new file is written: flush_replacements, then
+// place_replacement for each, then flush_folders.
+void place_batch(std::span<Replacement> batch);
+
 // Holds off interrupt, termination, hang-up and quit signals while it lives; a signal
 // that arrives meanwhile is delivered when it goes away.
 struct InterruptShield {
@@ -66,3 +77,25 @@ struct InterruptShield {
   InterruptShield& operator=(const InterruptShield&) = delete;
   ~InterruptShield();
 };
+
+// Makes a file size limit fail a write, and a reader of the report that went away fail
+// the report's lines, instead of ending the program between a rename and its journal mark.
+void ignore_write_signals();
+
+// Catches interrupt, termination and hang-up signals while it lives (those not ignored),
+// so that a run can stop between batches instead of ending at once; the previous handlers
+// come back when it goes away.
+struct InterruptCatcher {
+  struct sigaction previous[3];
+  InterruptCatcher();
+  InterruptCatcher(const InterruptCatcher&) = delete;
+  InterruptCatcher& operator=(const InterruptCatcher&) = delete;
+  ~InterruptCatcher();
+};
+
+// The signal an InterruptCatcher caught, or 0.
+int caught_interrupt();
+
+// Ends the program by signal `signal_number`, as if it had never been caught, so that the
+// exit status tells the caller what stopped it.
+[[noreturn]] void end_by_signal(int signal_number);

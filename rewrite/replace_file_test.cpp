@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -224,6 +225,22 @@ TEST(InterruptShield, HoldsInterruptsUntilItGoesAway) {
   sigprocmask(SIG_BLOCK, nullptr, &blocked);
   EXPECT_FALSE(sigismember(&blocked, SIGTERM));
   EXPECT_FALSE(sigismember(&blocked, SIGINT));
+}
+
+// A caught interrupt, held during a batch, still ends the program by that signal, so that
+// the exit status tells the caller (130 for Ctrl-C).
+TEST(InterruptCatcher, TheCaughtSignalEndsTheProgramAfterTheBatch) {
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    InterruptCatcher catcher;
+    { InterruptShield shield; std::raise(SIGINT); }
+    if (caught_interrupt() == SIGINT) end_by_signal(caught_interrupt());
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(child, waitpid(child, &status, 0));
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
 }
 
 }  // namespace

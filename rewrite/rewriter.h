@@ -2,14 +2,27 @@
 #pragma once
 
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "library/library.h"
 #include "scale/scale_table.h"
+
+// What became of a rewrite.
+struct RewriteOutcome {
+  int failed = 0;                      // files reported as "Failed to write to"
+  int left = 0;                        // selected songs not reached when interrupted
+  int signal = 0;                      // the interrupt that stopped the run, or 0
+  std::optional<std::string> journal;  // the undo journal, when one was created
+};
 
 // Rewrites every song file that has a selected chart: the file is read again and, if it
 // is still the file the scan read, replaced by its own bytes with exactly the selected
 // charts' meter digits converted. Reports each song's outcome on `report` in library
 // order: "Rewriting <path>..." and one line per converted chart, or "Failed to write to
-// <path>" when the file was left as it was.
-void rewrite_library(const GrowArray<SongGroup>& groups, const ScaleTable& table,
-                     std::FILE* report);
+// <path>" when the file was left as it was. Every replacement is recorded first in an
+// undo journal in the working folder, named by the report's last line; no file is
+// replaced when the journal cannot be created. An interrupt, termination or hang-up
+// signal stops the run after the batch of files being written, with one more line.
+RewriteOutcome rewrite_library(const GrowArray<SongGroup>& groups, const ScaleTable& table,
+                               std::FILE* report);

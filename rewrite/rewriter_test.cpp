@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,7 +28,8 @@ using namespace std::string_literals;
 
 namespace {
 
-// The report `rewrite_library` gives for the library.
+// The report `rewrite_library` gives for the library, without its last line, which names
+// the undo journal.
 std::string rewrite_with_report(const GrowArray<SongGroup>& groups, const ScaleTable& table) {
   char* text = nullptr;
   std::size_t size = 0;
@@ -36,6 +38,8 @@ std::string rewrite_with_report(const GrowArray<SongGroup>& groups, const ScaleT
   std::fclose(report);
   std::string out(text, size);
   std::free(text);
+  std::size_t journal_line = out.rfind("To undo this rewrite: rerate --undo rerate-undo-");
+  if (journal_line != std::string::npos) out.erase(journal_line);
   return out;
 }
 
@@ -312,15 +316,26 @@ TEST_F(RewriteLibrary, AnInterruptLeavesEveryFileOldOrNewAndNoTemporaryFile) {
     for (Song& song : groups[0].songs) select_all(song);
     pid_t child = fork();
     ASSERT_GE(child, 0);
+    std::string report_path = dir.path + "/report.txt";
     if (child == 0) {
-      std::FILE* report = std::fopen("/dev/null", "w");
-      rewrite_library(groups, table_of(5), report);
-      _exit(0);
+      std::FILE* report = std::fopen(report_path.c_str(), "w");
+      _exit(rewrite_library(groups, table_of(5), report).signal);
     }
     usleep(delay);
     kill(child, SIGTERM);
     int status = 0;
     ASSERT_EQ(child, waitpid(child, &status, 0));
+    // The run stops after a whole batch; the last line says how many songs it left.
+    std::istringstream report(read_file(report_path));
+    int reported = 0;
+    int left = -1;
+    for (std::string line; std::getline(report, line);) {
+      reported += line.starts_with("Rewriting ") || line.starts_with("Failed to write to ");
+      std::sscanf(line.c_str(), "Interrupted: %d", &left);
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == SIGTERM) {
+      EXPECT_EQ(song_count, reported + left) << "after " << delay << " us";
+    }
     for (int n = 0; n < song_count; ++n) {
       std::string now = read_file(file_of("Pack", "S" + std::to_string(n)));
       EXPECT_TRUE(now == old_files[n] || now == new_files[n]) << "song " << n;

@@ -21,6 +21,18 @@ TEST(Splice, ReplacesOnlyTheDigits) {
   EXPECT_EQ("10", splice_meters("9", longer).value_or("refused"));
 }
 
+// What undoes a splice puts back every digit as it was, leading zeros too, and only where
+// the spliced digits still stand whole.
+TEST(Splice, ReversedEditsGiveTheBytesBack) {
+  std::string bytes = "a:12  :b:007.5:9;";
+  std::vector<MeterEdit> edits = {edit(2, 2, 12, 8), edit(9, 3, 7, 5), edit(15, 1, 9, 10)};
+  std::vector<TextEdit> texts = meter_text_edits(bytes, edits).value();
+  std::string spliced = splice_texts(bytes, texts).value();
+  EXPECT_EQ(bytes, splice_texts(spliced, reverse_edits(texts)).value_or("refused"));
+  EXPECT_FALSE(splice_texts("a:81  :b:5.5:10;", reverse_edits(texts)));
+  EXPECT_FALSE(splice_texts("a:8  :b:5.5:1", reverse_edits(texts)));
+}
+
 TEST(Splice, RefusesDigitsThatAreNotTheMeterRead) {
   const std::vector<std::vector<MeterEdit>> wrong = {
       {edit(2, 2, 13, 8)},                     // another number

@@ -7,7 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ libncurses-dev libgtest-dev libbenchmark-dev tmux util-linux python3)
+packages=(cmake ninja-build g++ libncurses-dev libgtest-dev libbenchmark-dev tmux util-linux python3
+  groff-base)
 
 install_missing_packages() {
   local missing=()
@@ -26,7 +27,7 @@ install_missing_packages() {
 configure() {
   local werror=OFF
   [ "${CI:-}" = "true" ] && werror=ON
-  cmake -S . -B build -G Ninja -DRERATE_WERROR="$werror"
+  cmake -S . -B build -G Ninja -DRERATE_WERROR="$werror" -DBUILD_TESTING=ON -DRERATE_BENCH=ON
 }
 
 case "${1:-}" in

@@ -1,8 +1,15 @@
 // terminal/terminal.cpp: curses set-up and tear-down, and key reading.
 #include "terminal/terminal.h"
 
+#include <term.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -15,18 +22,81 @@ constexpr int failed_reads_before_giving_up = 64;
 // at once.
 constexpr int escape_wait_milliseconds = 100;
 
+// Whether the full screen is up, for the signal handler below.
+volatile std::sig_atomic_t screen_shown = 0;
+
+// Gives the terminal back before an interrupt, termination or hang-up ends the program,
+// which then ends by that signal as if it had not been caught.
+void leave_screen_and_end(int signal_number) {
+  if (screen_shown != 0) endwin();
+  std::raise(signal_number);  // the handler was reset to the default on entry
+}
+
+// Installs that handler for each of those signals that would end the program now (one
+// that is ignored, as under nohup, stays ignored).
+void end_signals_leave_screen() {
+  struct sigaction action {};
+  action.sa_handler = leave_screen_and_end;
+  action.sa_flags = SA_RESETHAND | SA_NODEFER;
+  sigemptyset(&action.sa_mask);
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction now {};
+    if (sigaction(signal_number, nullptr, &now) == 0 && now.sa_handler == SIG_DFL)
+      sigaction(signal_number, &action, nullptr);
+  }
+}
+
+// Whether the terminal type in TERM is known and can address the cursor, as every screen
+// needs; `error` says why not. Nothing is sent to the terminal.
+bool terminal_can_address_cursor(int fd, std::string& error) {
+  const char* type = std::getenv("TERM");
+  std::string name = type != nullptr && *type != '\0' ? type : "unknown";
+  int status = 0;
+  if (setupterm(nullptr, fd, &status) != OK) {
+    error = "the terminal type '" + name + "' is unknown (is TERM set?)";
+    return false;
+  }
+  const char* move_cursor = tigetstr("cup");
+  bool usable = move_cursor != nullptr && move_cursor != reinterpret_cast<char*>(-1) &&
+                tigetflag("hc") <= 0 && tigetflag("gn") <= 0;
+  del_curterm(cur_term);
+  if (!usable)
+    error = "the terminal type '" + name +
+            "' cannot move the cursor, which the full screen needs (try TERM=xterm)";
+  return usable;
+}
+
 }  // namespace
 
 CursesSession::~CursesSession() {
   end_curses(*this);
   if (screen != nullptr) delscreen(screen);
+  if (tty != nullptr) std::fclose(tty);
 }
 
-bool start_curses(CursesSession& session) {
+bool start_curses(CursesSession& session, std::string& error) {
   std::setlocale(LC_ALL, "");
-  session.screen = newterm(nullptr, stdout, stdin);
-  if (session.screen == nullptr) return false;
+  std::FILE* out = stdout;
+  std::FILE* in = stdin;
+  if (isatty(STDOUT_FILENO) == 0) {
+    session.tty = std::fopen("/dev/tty", "r+e");
+    if (session.tty == nullptr) {
+      error = std::string("there is no terminal to draw the screens on (/dev/tty: ") +
+              std::strerror(errno) + ")";
+      return false;
+    }
+    out = session.tty;
+    if (isatty(STDIN_FILENO) == 0) in = session.tty;
+  }
+  if (!terminal_can_address_cursor(fileno(out), error)) return false;
+  end_signals_leave_screen();
+  session.screen = newterm(nullptr, out, in);
+  if (session.screen == nullptr) {
+    error = "cannot use this terminal for the full screen (is TERM set?)";
+    return false;
+  }
   session.active = true;
+  screen_shown = 1;
   keypad(stdscr, TRUE);
   nonl();
   noecho();
@@ -38,6 +108,7 @@ bool start_curses(CursesSession& session) {
 
 void end_curses(CursesSession& session) {
   if (!session.active) return;
+  screen_shown = 0;
   endwin();
   session.active = false;
 }

@@ -3,12 +3,15 @@
 
 #include <curses.h>
 
+#include <cstdio>
 #include <optional>
+#include <string>
 
 // The curses screen of the run. Ended once, explicitly before the report, or on scope
 // exit on every other path, so the terminal is always given back in a usable state.
 struct CursesSession {
   SCREEN* screen = nullptr;
+  std::FILE* tty = nullptr;  // the terminal opened when standard output is not one
   bool active = false;
   CursesSession() = default;
   CursesSession(const CursesSession&) = delete;
@@ -17,8 +20,11 @@ struct CursesSession {
 };
 
 // Sets up the screen on the terminal: locale, keypad keys, no newline translation, no
-// echo, cbreak, hidden cursor. Returns false when the terminal cannot be used.
-bool start_curses(CursesSession& session);
+// echo, cbreak, hidden cursor. The screen goes to standard output, or to the process's
+// terminal (/dev/tty) when standard output is not a terminal (the report is being kept in
+// a file). Returns false, with the reason in `error` and nothing drawn, when there is no
+// terminal or it cannot move the cursor.
+bool start_curses(CursesSession& session, std::string& error);
 
 // Leaves the full screen (once).
 void end_curses(CursesSession& session);

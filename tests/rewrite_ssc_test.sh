@@ -1,5 +1,6 @@
 # tests/rewrite_ssc_test.sh: every chart of a copy of the .ssc corpus divided by 1.5: songs
-# with an .ssc only, and .ssc files beside an .sm with their matching charts.
+# with an .ssc only, and .ssc files beside an .sm with their matching charts; then the
+# undo.
 source "$(dirname "$0")/e2e_lib.sh"
 source "$(dirname "$0")/support/rewrite_e2e.sh"
 [ -d "${RERATE_CORPUS_SSC_DIR:-}/Songs" ] ||
@@ -28,4 +29,8 @@ counts="$(grep -c '^Rewriting .*\.ssc\.\.\.$' "$work/report.txt") $(grep -c '\.s
 send Enter
 expect_exit_status 0
 check_rewritten_library 555555555555
+
+# The undo gives every .ssc and .sm back byte for byte.
+(cd "$work" && "$RERATE_BIN" --undo >undo.txt) || fail "the undo failed: $(cat "$work/undo.txt")"
+diff -r "$work/original" "$work/Songs" >/dev/null || fail "the undo did not restore every file"
 echo ok

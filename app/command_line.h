@@ -1,0 +1,30 @@
+// app/command_line.h: what the command line asks for, and the texts of --help and
+// --version.
+#pragma once
+
+#include <span>
+#include <string>
+
+enum class Command {
+  Run,      // the full-screen run in the working folder
+  Help,     // --help
+  Version,  // --version
+  Undo,     // --undo [JOURNAL]
+  Misuse,   // an unknown option or argument
+};
+
+struct CommandLine {
+  Command command = Command::Run;
+  std::string journal;  // Undo: the journal named, or empty for the newest one
+  std::string error;    // Misuse: what is wrong
+};
+
+// Reads the arguments that follow the program name. --help and --version win over
+// anything else that is valid; the first fault makes the whole line a misuse.
+CommandLine parse_command_line(std::span<const char* const> arguments);
+
+// The usage that --help prints: what the tool does, where to start it, its options and keys.
+std::string usage_text();
+
+// "rerate <version>"
+std::string version_text();
