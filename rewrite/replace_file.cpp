@@ -47,8 +47,7 @@ std::optional<struct stat> writable_file_info(const std::string& target, const F
   if (file.fd < 0) return std::nullopt;
   struct stat info;
   if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
-  std::optional<FileStamp> now = stamp_open_file(file.fd);
-  if (!now || *now != expected) return std::nullopt;
+  if (stamp_of(info) != expected) return std::nullopt;
   return info;
 }
 

@@ -14,15 +14,6 @@ namespace {
 // keep its memory for the rest of the run.
 constexpr std::size_t kept_buffer_size = 4 << 20;
 
-FileStamp stamp_of(const struct stat& info) {
-  return FileStamp{static_cast<std::uint64_t>(info.st_dev),
-                   static_cast<std::uint64_t>(info.st_ino),
-                   static_cast<std::int64_t>(info.st_size),
-                   static_cast<std::int64_t>(info.st_mtim.tv_sec),
-                   static_cast<std::int64_t>(info.st_mtim.tv_nsec),
-                   static_cast<std::int64_t>(info.st_ctim.tv_sec),
-                   static_cast<std::int64_t>(info.st_ctim.tv_nsec)};
-}
 
 // Closes a file descriptor when it goes out of scope.
 struct FileDescriptor {
@@ -93,10 +84,14 @@ std::optional<FileStamp> stamp_file(const std::string& path) {
   return stamp_of(info);
 }
 
-std::optional<FileStamp> stamp_open_file(int fd) {
-  struct stat info;
-  if (fstat(fd, &info) != 0) return std::nullopt;
-  return stamp_of(info);
+FileStamp stamp_of(const struct stat& info) {
+  return FileStamp{static_cast<std::uint64_t>(info.st_dev),
+                   static_cast<std::uint64_t>(info.st_ino),
+                   static_cast<std::int64_t>(info.st_size),
+                   static_cast<std::int64_t>(info.st_mtim.tv_sec),
+                   static_cast<std::int64_t>(info.st_mtim.tv_nsec),
+                   static_cast<std::int64_t>(info.st_ctim.tv_sec),
+                   static_cast<std::int64_t>(info.st_ctim.tv_nsec)};
 }
 
 // Sixteen bytes per step, each step one wide multiplication that mixes them with all the

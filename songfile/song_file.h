@@ -2,6 +2,8 @@
 // tells later whether the file changed, and a hash of its bytes.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -44,8 +46,8 @@ void trim_buffer(FileBuffer& buffer);
 // The stamp of the file at `path` now (following symbolic links), if it exists.
 std::optional<FileStamp> stamp_file(const std::string& path);
 
-// The stamp of an open file.
-std::optional<FileStamp> stamp_open_file(int fd);
+// The stamp that file information from stat or fstat gives.
+FileStamp stamp_of(const struct stat& info);
 
 // A 64-bit hash of `bytes`: any change to a file's bytes changes it, but for a chance
 // of one in 2^64.
