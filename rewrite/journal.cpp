@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -185,16 +186,22 @@ bool flush_working_folder() {
   return ok;
 }
 
+void set_device(JournalWriter& journal) {
+  struct stat info;
+  if (fstat(journal.fd, &info) == 0) journal.device = static_cast<std::uint64_t>(info.st_dev);
+}
+
 }  // namespace
 
 JournalWriter::JournalWriter(JournalWriter&& other) noexcept
-    : fd(std::exchange(other.fd, -1)), name(std::move(other.name)) {}
+    : fd(std::exchange(other.fd, -1)), name(std::move(other.name)), device(other.device) {}
 
 JournalWriter& JournalWriter::operator=(JournalWriter&& other) noexcept {
   if (this != &other) {
     if (fd >= 0) close(fd);
     fd = std::exchange(other.fd, -1);
     name = std::move(other.name);
+    device = other.device;
   }
   return *this;
 }
@@ -222,6 +229,7 @@ std::optional<JournalWriter> create_journal(std::time_t now) {
     if (journal.fd < 0 && errno != EEXIST) return std::nullopt;
   }
   if (journal.fd < 0) return std::nullopt;
+  set_device(journal);
   flock(journal.fd, LOCK_EX | LOCK_NB);  // no undo of it while the rewrite runs
   if (!append_journal(journal, journal_header) || !flush_working_folder()) {
     unlink(journal.name.c_str());
@@ -235,17 +243,18 @@ std::optional<JournalWriter> open_journal(const std::string& path) {
   journal.name = path;
   journal.fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
   if (journal.fd < 0) return std::nullopt;
+  set_device(journal);
   return journal;
 }
 
-bool append_journal(JournalWriter& journal, std::string_view text) {
+bool append_journal(JournalWriter& journal, std::string_view text, bool on_disk_later) {
   while (!text.empty()) {
     ssize_t written = write(journal.fd, text.data(), text.size());
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     text.remove_prefix(static_cast<std::size_t>(written));
   }
-  return fdatasync(journal.fd) == 0;
+  return on_disk_later || fdatasync(journal.fd) == 0;
 }
 
 std::string journal_entry(const JournalFile& file) {

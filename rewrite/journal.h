@@ -54,6 +54,7 @@ struct JournalFile {
 struct JournalWriter {
   int fd = -1;
   std::string name;
+  std::uint64_t device = 0;  // the file system it lies on
   JournalWriter() = default;
   JournalWriter(JournalWriter&& other) noexcept;
   JournalWriter& operator=(JournalWriter&& other) noexcept;
@@ -71,8 +72,10 @@ std::optional<JournalWriter> create_journal(std::time_t now);
 // Opens the journal `path` to add an undo's records to it.
 std::optional<JournalWriter> open_journal(const std::string& path);
 
-// Adds `text` to the journal and puts it on disk. Returns false when either fails.
-bool append_journal(JournalWriter& journal, std::string_view text);
+// Adds `text` to the journal and, unless `on_disk_later` (a flush of its whole file system
+// follows, as a batch on the same file system makes), puts it on disk. Returns false when
+// either fails.
+bool append_journal(JournalWriter& journal, std::string_view text, bool on_disk_later = false);
 
 // The lines that describe `file` before its rename: file, target, hashes, meters, written.
 std::string journal_entry(const JournalFile& file);

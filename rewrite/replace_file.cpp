@@ -149,6 +149,8 @@ std::optional<Replacement> write_replacement(const std::string& target, std::str
   return replacement;
 }
 
+bool flushes_whole_file_systems() { return flush_whole_file_systems; }
+
 void flush_replacements(std::span<Replacement> batch) {
   if (!flush_whole_file_systems) return;  // each file was flushed when it was written
   std::vector<std::uint64_t> flushed;

@@ -45,6 +45,10 @@ std::optional<std::string> resolve_target(const std::string& path);
 std::optional<Replacement> write_replacement(const std::string& target, std::string_view content,
                                              const FileStamp& expected);
 
+// Whether flush_replacements and flush_folders put everything written to the file systems
+// of the batch on disk (one syncfs each), not just the batch's own files and folders.
+bool flushes_whole_file_systems();
+
 // Puts every file written so far by the batch on disk. A replacement whose file system
 // fails to flush loses its temporary file, and its `temp` is emptied.
 void flush_replacements(std::span<Replacement> batch);

@@ -9,10 +9,12 @@
 // leaves every file old or new, each reported as it is, and no temporary file.
 #include "rewrite/rewriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <ctime>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -98,45 +100,61 @@ bool report_file(std::FILE* report, const FileJob& job) {
   return false;
 }
 
+// Whether the flushes of the batch's files put the journal on disk too: when they flush
+// whole file systems and every file of the batch lies on the journal's. Then the journal
+// needs no flush of its own, which halves the waits for the disk.
+bool journal_flushed_with(std::span<const Replacement> batch, const JournalWriter& journal) {
+  if (!flushes_whole_file_systems()) return false;
+  return std::all_of(batch.begin(), batch.end(), [&](const Replacement& replacement) {
+    return replacement.temp.empty() || replacement.expected.device == journal.device;
+  });
+}
+
 // Records the batch's new files in the journal, numbering them from `numbered` on. When
 // the journal cannot take them, no new file of the batch takes its place.
-void record_batch(std::vector<FileJob>& batch, JournalWriter& journal, int& numbered) {
+void record_batch(std::vector<FileJob>& batch, std::span<Replacement> replacements,
+                  JournalWriter& journal, int& numbered) {
   std::string entries;
-  for (FileJob& job : batch) {
-    if (job.replacement.temp.empty()) continue;
-    job.journal.number = ++numbered;
-    entries += journal_entry(job.journal);
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    if (replacements[i].temp.empty()) continue;
+    batch[i].journal.number = ++numbered;
+    entries += journal_entry(batch[i].journal);
   }
-  if (entries.empty() || append_journal(journal, entries)) return;
-  for (FileJob& job : batch) job.replacement = Replacement();
+  bool on_disk_later = journal_flushed_with(replacements, journal);
+  if (entries.empty() || append_journal(journal, entries, on_disk_later)) return;
+  for (Replacement& replacement : replacements) replacement = Replacement();
 }
 
 // Marks each journaled file of the batch as replaced, with its stamp in place, or kept.
-void mark_batch(const std::vector<FileJob>& batch, JournalWriter& journal) {
+void mark_batch(const std::vector<FileJob>& batch, std::span<const Replacement> replacements,
+                JournalWriter& journal) {
   std::string marks;
-  for (const FileJob& job : batch) {
-    if (job.journal.number == 0) continue;
-    if (job.replacement.placed)
-      marks += journal_mark("replaced", job.journal.number, stamp_file(job.replacement.target));
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    if (batch[i].journal.number == 0) continue;
+    if (replacements[i].placed)
+      marks += journal_mark("replaced", batch[i].journal.number, stamp_file(replacements[i].target));
     else
-      marks += journal_mark("kept", job.journal.number, std::nullopt);
+      marks += journal_mark("kept", batch[i].journal.number, std::nullopt);
   }
   // Should this fail, the "written" stamps still tell which files were replaced.
-  if (!marks.empty()) append_journal(journal, marks);
+  if (!marks.empty()) append_journal(journal, marks, journal_flushed_with(replacements, journal));
 }
 
-// Journals, flushes, places and reports one batch of prepared files. Returns how many
-// failed.
+// Journals, flushes, places and reports one batch of prepared files: the journal entries
+// are on disk with the new files, before the renames, and the marks with the renames.
+// Returns how many failed.
 int finish_batch(std::vector<FileJob>& batch, JournalWriter& journal, int& numbered,
                  std::FILE* report) {
-  record_batch(batch, journal, numbered);
   std::vector<Replacement> replacements;
   replacements.reserve(batch.size());
   for (FileJob& job : batch) replacements.push_back(std::move(job.replacement));
-  place_batch(replacements);
+  record_batch(batch, replacements, journal, numbered);
+  flush_replacements(replacements);
+  for (Replacement& replacement : replacements) place_replacement(replacement);
+  mark_batch(batch, replacements, journal);
+  flush_folders(replacements);
   int failed = 0;
   for (std::size_t i = 0; i < batch.size(); ++i) batch[i].replacement = std::move(replacements[i]);
-  mark_batch(batch, journal);
   for (const FileJob& job : batch) failed += report_file(report, job) ? 1 : 0;
   std::fflush(report);
   return failed;
