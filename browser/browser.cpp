@@ -10,8 +10,6 @@
 
 namespace {
 
-constexpr int help_key = '?';
-
 constexpr std::string_view browser_help_page[] = {
     "Keys in the library tree",
     "",

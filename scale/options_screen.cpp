@@ -16,7 +16,6 @@ constexpr int space_key = 32;
 constexpr int enter_key = 13;
 constexpr int continue_item = 2;
 constexpr int continue_line = 3;  // line 2 stays empty
-constexpr int help_key = '?';
 
 constexpr std::string_view options_help_page[] = {
     "Keys on the options screen",

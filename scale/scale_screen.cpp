@@ -18,7 +18,6 @@ constexpr int space_key = 32;
 constexpr int enter_key = 13;
 constexpr int last_mode = mode_count - 1;
 constexpr int last_difficulty = difficulty_count - 1;
-constexpr int help_key = '?';
 
 constexpr std::string_view scale_help_page[] = {
     "Keys on a divisor screen",

@@ -47,6 +47,9 @@ enum class ScreenExit {
 // Esc as wgetch returns it.
 constexpr int escape_key = 27;
 
+// The key that shows the keys of the current screen, on every screen.
+constexpr int help_key = '?';
+
 // Reads one key from stdscr, waiting for it. Returns nothing once the keyboard input has
 // ended (the terminal is gone or input hit its end), so that no screen waits forever.
 std::optional<int> read_key();
