@@ -39,8 +39,7 @@ tmux -L "$socket" -f /dev/null new-session -d -s "$session" -x 80 -y 24 -c "$wor
 expect_exit_status 1
 grep -q "'dumb' cannot move the cursor" err.txt || fail "TERM=dumb: $(cat err.txt)"
 
-tmux -L "$socket" kill-server
-rm .exit-status
+stop_tool
 tmux -L "$socket" -f /dev/null new-session -d -s "$session" -x 80 -y 24 -c "$work" \
   "$(printf '%q' "$RERATE_BIN"); echo \$? > .exit-status; stty -a > stty.txt; exec sleep 3600"
 wait_for_text "Toggle (A)ll, (S)ingle, (D)ouble"

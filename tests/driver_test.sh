@@ -3,8 +3,7 @@
 source "$(dirname "$0")/e2e_lib.sh"
 
 restart() {
-  tmux -L "$socket" kill-server 2>/dev/null || true
-  rm -f "$work/.exit-status"
+  stop_tool
   start_tool
 }
 
@@ -70,8 +69,7 @@ if [ -n "$RERATE_CORPUS_DIR" ] && [ -d "$RERATE_CORPUS_DIR/Songs" ]; then
 
   # The keyboard input ends on the options screen, every chart selected: status 1, the
   # message, and no file written.
-  tmux -L "$socket" kill-server
-  rm -f "$work/.exit-status"
+  stop_tool
   printf 'a\033[15~' > "$work/keys"
   start_tool "$work" bash -c 'exec "$0" < keys'
   wait_for_text "rerate: keyboard input ended; no song file was changed"

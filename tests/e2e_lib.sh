@@ -10,7 +10,8 @@ set -euo pipefail
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/rerate-e2e-XXXXXX")
 chmod 755 "$work"
-socket="rerate-e2e-$$-$RANDOM"
+socket_base="rerate-e2e-$$-$RANDOM"
+socket=$socket_base-0
 session=rerate
 
 cleanup() {
@@ -55,6 +56,15 @@ start_tool() {
   for word in "$@" "$RERATE_BIN"; do command+=" $(printf '%q' "$word")"; done
   tmux -L "$socket" -f /dev/null new-session -d -s "$session" -x 80 -y 24 -c "$dir" \
     "$command; echo \$? > $(printf '%q' "$work/.exit-status"); exec sleep 3600"
+}
+
+# Ends the running tool and its tmux server. The next start_tool uses a new socket: a
+# server that is still exiting would otherwise take the new session's connection and
+# fail it ("server exited unexpectedly").
+stop_tool() {
+  tmux -L "$socket" kill-server 2>/dev/null || true
+  socket=$socket_base-$((${socket##*-} + 1))
+  rm -f "$work/.exit-status"
 }
 
 screen() {

@@ -39,8 +39,7 @@ screen | grep -q "^Rewriting" && fail "a song was reported as rewritten"
 check_nothing_changed
 
 # In the scan: a file larger than the limit cannot be read at all.
-tmux -L "$socket" kill-server
-rm -f "$work/.exit-status"
+stop_tool
 truncate -s 600M "$work/Songs/G/Z/z.sm"
 truncate -s 600M "$work/original/G/Z/z.sm"
 start_tool "$work" "${limit[@]}"
