@@ -57,8 +57,7 @@ CommandLine parse_command_line(std::span<const char* const> arguments) {
   for (std::string_view argument : arguments) {
     bool is_option = !options_end && argument.size() > 1 && argument[0] == '-';
     if (!is_option) {
-      if (!journal_allowed)
-        return misuse("unexpected argument '" + std::string(argument) + "'");
+      if (!journal_allowed) return misuse("unexpected argument '" + std::string(argument) + "'");
       line.journal = argument;
       journal_allowed = false;
       continue;
@@ -73,18 +72,18 @@ CommandLine parse_command_line(std::span<const char* const> arguments) {
     case Option::Help: help = true; break;
     case Option::Version: version = true; break;
     case Option::Undo:
-      if (line.command == Command::Undo)
-        return misuse("--undo given twice");
+      if (line.command == Command::Undo) return misuse("--undo given twice");
       line.command = Command::Undo;
       if (argument.starts_with("--undo=")) line.journal = argument.substr(7);
       journal_allowed = !argument.starts_with("--undo=");
       break;
-    case Option::Unknown:
-      return misuse("unknown option '" + std::string(argument) + "'");
+    case Option::Unknown: return misuse("unknown option '" + std::string(argument) + "'");
     }
   }
-  if (help) line.command = Command::Help;
-  else if (version) line.command = Command::Version;
+  if (help)
+    line.command = Command::Help;
+  else if (version)
+    line.command = Command::Version;
   return line;
 }
 

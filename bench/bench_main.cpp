@@ -171,13 +171,9 @@ void close_null_screen(NullScreen& null_screen) {
   if (null_screen.in != nullptr) std::fclose(null_screen.in);
 }
 
-double megabytes(std::uint64_t bytes) {
-  return static_cast<double>(bytes) / (1 << 20);
-}
+double megabytes(std::uint64_t bytes) { return static_cast<double>(bytes) / (1 << 20); }
 
-const char* verdict(bool pass) {
-  return pass ? "PASS" : "FAIL";
-}
+const char* verdict(bool pass) { return pass ? "PASS" : "FAIL"; }
 
 void print_survey(const FileSurvey& survey) {
   std::printf(
@@ -191,7 +187,8 @@ void print_survey(const FileSurvey& survey) {
 }
 
 void print_rounds(const char* what, const std::vector<double>& seconds) {
-  std::printf("%-40s best %7.3f s   rounds:", what, *std::min_element(seconds.begin(), seconds.end()));
+  std::printf("%-40s best %7.3f s   rounds:", what,
+              *std::min_element(seconds.begin(), seconds.end()));
   for (double s : seconds) std::printf(" %.3f", s);
   std::printf("\n");
 }
@@ -270,19 +267,22 @@ int run_benchmark(const Options& options, const LibraryFolder& folder) {
   print_rounds("floor (C: list, read, count; every core):", scans.floor_seconds);
   print_rounds("start to first browser frame:", scans.scan_seconds);
   const ScanRun& first = scans.runs.front();
-  std::printf("  floor read %ld files, %lld bytes; the scan found %d songs, %d charts, %d unreadable\n",
-              scans.floor.files, scans.floor.bytes, first.songs, first.charts, first.error_titles);
+  std::printf(
+      "  floor read %ld files, %lld bytes; the scan found %d songs, %d charts, %d unreadable\n",
+      scans.floor.files, scans.floor.bytes, first.songs, first.charts, first.error_titles);
   double best_floor = *std::min_element(scans.floor_seconds.begin(), scans.floor_seconds.end());
   double best_scan = *std::min_element(scans.scan_seconds.begin(), scans.scan_seconds.end());
   std::uint64_t peak = 0;
   double per_song = 0;
   for (const ScanRun& run : scans.runs) {
     peak = std::max(peak, run.peak_memory);
-    per_song = std::max(per_song, (static_cast<double>(run.memory_after) - run.memory_before) / run.songs);
+    per_song =
+        std::max(per_song, (static_cast<double>(run.memory_after) - run.memory_before) / run.songs);
   }
-  std::printf("memory of the scanning process: %.1f MB before the scan, %.1f MB holding the library\n"
-              "  and the first frame, peak %.1f MB; %.0f bytes per song held\n",
-              megabytes(first.memory_before), megabytes(first.memory_after), megabytes(peak), per_song);
+  std::printf(
+      "memory of the scanning process: %.1f MB before the scan, %.1f MB holding the library\n"
+      "  and the first frame, peak %.1f MB; %.0f bytes per song held\n",
+      megabytes(first.memory_before), megabytes(first.memory_after), megabytes(peak), per_song);
 
   std::printf("\n");
   std::fflush(stdout);
@@ -298,23 +298,28 @@ int run_benchmark(const Options& options, const LibraryFolder& folder) {
     }
     std::printf("\nrewrite, every chart selected, step 5: %d files rewritten, %d failed\n",
                 rewrite->files_rewritten, rewrite->files_failed);
-    std::printf("  copying the same files to a fresh folder and syncing: %.3f s\n", rewrite->copy_seconds);
-    std::printf("  rewrite_library:                                      %.3f s (%.3f ms per file)\n",
-                rewrite->rewrite_seconds, 1000 * rewrite->rewrite_seconds / std::max(1, rewrite->files_rewritten));
+    std::printf("  copying the same files to a fresh folder and syncing: %.3f s\n",
+                rewrite->copy_seconds);
+    std::printf(
+        "  rewrite_library:                                      %.3f s (%.3f ms per file)\n",
+        rewrite->rewrite_seconds,
+        1000 * rewrite->rewrite_seconds / std::max(1, rewrite->files_rewritten));
   }
 
-  bool complete = first.songs == survey.files && first.error_titles == 0 &&
-                  scans.floor.files == survey.files;
+  bool complete =
+      first.songs == survey.files && first.error_titles == 0 && scans.floor.files == survey.files;
   bool time_ok = best_scan <= scan_to_floor_limit * best_floor;
   bool peak_ok = peak <= peak_memory_limit;
   bool per_song_ok = per_song <= memory_per_song_limit;
   std::printf("\ntargets:\n");
-  std::printf("  every song file found:             %s (%d of %d)\n", verdict(complete), first.songs,
-              survey.files);
+  std::printf("  every song file found:             %s (%d of %d)\n", verdict(complete),
+              first.songs, survey.files);
   std::printf("  first frame <= 2 x floor:          %s (best %.3f s / best %.3f s = %.2f)\n",
               verdict(time_ok), best_scan, best_floor, best_scan / best_floor);
-  std::printf("  peak memory <= 64 MB:              %s (%.1f MB)\n", verdict(peak_ok), megabytes(peak));
-  std::printf("  memory per song <= 2 KB:           %s (%.0f bytes)\n", verdict(per_song_ok), per_song);
+  std::printf("  peak memory <= 64 MB:              %s (%.1f MB)\n", verdict(peak_ok),
+              megabytes(peak));
+  std::printf("  memory per song <= 2 KB:           %s (%.0f bytes)\n", verdict(per_song_ok),
+              per_song);
   bool rewrite_ok = true;
   if (rewrite) {
     bool all_written = rewrite->files_failed == 0 && rewrite->files_rewritten == survey.files;
@@ -322,8 +327,8 @@ int run_benchmark(const Options& options, const LibraryFolder& folder) {
     bool seconds_ok = rewrite->rewrite_seconds <= rewrite_seconds_limit;
     std::printf("  every song file rewritten:         %s (%d of %d)\n", verdict(all_written),
                 rewrite->files_rewritten, survey.files);
-    std::printf("  rewrite <= 3 x copy and sync:      %s (%.3f s / %.3f s = %.2f)\n", verdict(ratio_ok),
-                rewrite->rewrite_seconds, rewrite->copy_seconds,
+    std::printf("  rewrite <= 3 x copy and sync:      %s (%.3f s / %.3f s = %.2f)\n",
+                verdict(ratio_ok), rewrite->rewrite_seconds, rewrite->copy_seconds,
                 rewrite->rewrite_seconds / rewrite->copy_seconds);
     std::printf("  rewrite <= 10 s:                   %s (%.3f s)\n", verdict(seconds_ok),
                 rewrite->rewrite_seconds);

@@ -104,7 +104,8 @@ static void* run_worker(void* argument) {
     DIR* dir;
     int index = __atomic_fetch_add(&shared->next_group, 1, __ATOMIC_RELAXED);
     if (index >= shared->group_count) break;
-    if (snprintf(group, sizeof group, "Songs/%s", shared->groups[index]) >= (int)sizeof group) continue;
+    if (snprintf(group, sizeof group, "Songs/%s", shared->groups[index]) >= (int)sizeof group)
+      continue;
     dir = opendir(group);
     if (dir == NULL) {
       worker->result.failed = 1;
@@ -113,7 +114,8 @@ static void* run_worker(void* argument) {
     while ((entry = readdir(dir)) != NULL) {
       char folder[path_size];
       if (is_dot_entry(entry->d_name) || !is_folder(group, entry)) continue;
-      if (snprintf(folder, sizeof folder, "%s/%s", group, entry->d_name) >= (int)sizeof folder) continue;
+      if (snprintf(folder, sizeof folder, "%s/%s", group, entry->d_name) >= (int)sizeof folder)
+        continue;
       read_song_folder(folder, &buffer, &capacity, &worker->result);
     }
     closedir(dir);

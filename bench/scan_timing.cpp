@@ -40,7 +40,8 @@ int run_scan_child() {
   ScanJob job;
   if (!start_scan(job)) return 2;
   ProgressLine progress;
-  while (!wait_for_scan(job, progress_refresh_interval)) show_progress(progress, scan_progress_path(job));
+  while (!wait_for_scan(job, progress_refresh_interval))
+    show_progress(progress, scan_progress_path(job));
   if (!finish_scan(job, groups)) return 2;
   BrowserState state = make_browser_state(groups, getmaxy(stdscr) - 3);
   set_up_colours();

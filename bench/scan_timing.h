@@ -7,7 +7,7 @@
 
 // What one run of the scan in a fresh process measured.
 struct ScanRun {
-  double seconds;               // from the start of the scan to the first frame drawn
+  double seconds;  // from the start of the scan to the first frame drawn
   int songs;
   int charts;
   int error_titles;

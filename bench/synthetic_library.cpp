@@ -277,9 +277,7 @@ int pick(Random& random, int low, int high) {
   return low + static_cast<int>(next_bits(random) % span);
 }
 
-bool chance(Random& random, double p) {
-  return uniform(random) < p;
-}
+bool chance(Random& random, double p) { return uniform(random) < p; }
 
 std::string make_song_file(int index) {
   Random random = random_for(4, index);

@@ -21,9 +21,9 @@ struct SearchStart {
 
 struct BrowserState {
   GrowArray<TreeRow> rows;
-  int cursor;       // index into rows; always a visible row
-  int top;          // visible rows scrolled off above the list
-  int list_height;  // list lines: the screen's lines - 3
+  int cursor;                                  // index into rows; always a visible row
+  int top;                                     // visible rows scrolled off above the list
+  int list_height;                             // list lines: the screen's lines - 3
   SearchIndex index{};                         // the folded names and titles
   BrowserPrompt prompt = BrowserPrompt::None;  // what the prompt line shows
   std::string search_text{};                   // typed at the prompt, kept for n and N

@@ -34,9 +34,7 @@ std::string with_count(const std::string& name, int count, const char* noun) {
   return name + " (" + std::to_string(count) + " " + noun + ")";
 }
 
-std::string box(char expander, char mark) {
-  return {expander, '[', mark, ']'};
-}
+std::string box(char expander, char mark) { return {expander, '[', mark, ']'}; }
 
 RowText group_text(const TreeRow& row, const SongGroup& group) {
   std::string prefix = box(expander_char(row), mark_char(group_marks(group)));
@@ -88,10 +86,10 @@ void draw_list(const BrowserState& state, const GrowArray<SongGroup>& groups, in
 // the last message.
 std::string prompt_text(const BrowserState& state) {
   switch (state.prompt) {
-    case BrowserPrompt::Search:
-      return "/" + state.search_text + (state.search_failed ? "  (not found)" : "");
-    case BrowserPrompt::ConfirmQuit: return browser_quit_question;
-    case BrowserPrompt::None: break;
+  case BrowserPrompt::Search:
+    return "/" + state.search_text + (state.search_failed ? "  (not found)" : "");
+  case BrowserPrompt::ConfirmQuit: return browser_quit_question;
+  case BrowserPrompt::None: break;
   }
   return state.message;
 }

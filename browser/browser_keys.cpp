@@ -12,18 +12,14 @@ namespace {
 constexpr int key_enter = 13;  // Enter, with newline translation off
 constexpr int key_space = 32;
 
-int row_count(const BrowserState& state) {
-  return state.rows.count;
-}
+int row_count(const BrowserState& state) { return state.rows.count; }
 
 int last_visible_row(const BrowserState& state) {
   return previous_visible_row(state.rows, row_count(state));
 }
 
 // A page is a list height of rows, and at least one row on a screen too small for a list.
-int page_rows(const BrowserState& state) {
-  return std::max(state.list_height, 1);
-}
+int page_rows(const BrowserState& state) { return std::max(state.list_height, 1); }
 
 void move_up(BrowserState& state) {
   state.cursor =
@@ -117,30 +113,28 @@ bool handle_browser_key(BrowserState& state, GrowArray<SongGroup>& groups, int k
   }
   if (row_count(state) == 0) return false;  // nothing to move over, search or select
   switch (key) {
-    case KEY_UP:
-    case 'k': move_up(state); break;
-    case KEY_DOWN:
-    case 'j': move_down(state); break;
-    case KEY_NPAGE: page_down(state); break;
-    case KEY_PPAGE: page_up(state); break;
-    case KEY_HOME:
-    case 'g': state.cursor = 0; break;
-    case KEY_END:
-    case 'G': state.cursor = last_visible_row(state); break;
-    case KEY_LEFT: collapse_row(state); break;
-    case KEY_RIGHT: expand_row(state); break;
-    case key_space:
-    case key_enter: toggle_row(state, groups); break;
-    case 'a': toggle_all(groups); break;
-    case 's': toggle_mode(groups, Mode::Single); break;
-    case 'd': toggle_mode(groups, Mode::Double); break;
-    case '/': start_search(state); break;
-    case 'n': repeat_search(state, true); break;
-    case 'N': repeat_search(state, false); break;
+  case KEY_UP:
+  case 'k': move_up(state); break;
+  case KEY_DOWN:
+  case 'j': move_down(state); break;
+  case KEY_NPAGE: page_down(state); break;
+  case KEY_PPAGE: page_up(state); break;
+  case KEY_HOME:
+  case 'g': state.cursor = 0; break;
+  case KEY_END:
+  case 'G': state.cursor = last_visible_row(state); break;
+  case KEY_LEFT: collapse_row(state); break;
+  case KEY_RIGHT: expand_row(state); break;
+  case key_space:
+  case key_enter: toggle_row(state, groups); break;
+  case 'a': toggle_all(groups); break;
+  case 's': toggle_mode(groups, Mode::Single); break;
+  case 'd': toggle_mode(groups, Mode::Double); break;
+  case '/': start_search(state); break;
+  case 'n': repeat_search(state, true); break;
+  case 'N': repeat_search(state, false); break;
   }
   return false;
 }
 
-void resize_browser(BrowserState& state, int screen_lines) {
-  state.list_height = screen_lines - 3;
-}
+void resize_browser(BrowserState& state, int screen_lines) { state.list_height = screen_lines - 3; }

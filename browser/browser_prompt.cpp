@@ -20,9 +20,7 @@ bool is_text_byte(int key) {
   return (key >= ' ' && key < delete_key) || (key >= 0x80 && key <= 0xFF);
 }
 
-bool is_continuation(char byte) {
-  return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
-}
+bool is_continuation(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
 
 // The bytes a UTF-8 sequence that starts with `lead` takes.
 std::size_t sequence_length(char lead) {
@@ -80,9 +78,7 @@ void search_from_start(BrowserState& state) {
     state.search_failed = true;
 }
 
-std::string not_found_message(const std::string& text) {
-  return "Not found: " + text;
-}
+std::string not_found_message(const std::string& text) { return "Not found: " + text; }
 
 void finish_search(BrowserState& state) {
   state.prompt = BrowserPrompt::None;
@@ -116,11 +112,11 @@ void handle_search_key(BrowserState& state, int key) {
 
 bool handle_quit_key(BrowserState& state, int key) {
   switch (key) {
-    case 'y':
-    case 'Y': state.quit = true; return true;
-    case 'n':
-    case 'N':
-    case escape_key: state.prompt = BrowserPrompt::None; break;
+  case 'y':
+  case 'Y': state.quit = true; return true;
+  case 'n':
+  case 'N':
+  case escape_key: state.prompt = BrowserPrompt::None; break;
   }
   return false;
 }

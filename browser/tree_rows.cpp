@@ -91,6 +91,4 @@ char mark_char(Marks marks) {
   return marks.any ? '*' : ' ';
 }
 
-char expander_char(const TreeRow& row) {
-  return row.expanded ? '-' : '+';
-}
+char expander_char(const TreeRow& row) { return row.expanded ? '-' : '+'; }

@@ -16,15 +16,9 @@ struct TreeRow {
 };
 
 // Whether `row` stands for a group, a song or a chart.
-inline bool is_group_row(const TreeRow& row) {
-  return row.song < 0;
-}
-inline bool is_song_row(const TreeRow& row) {
-  return row.song >= 0 && row.chart < 0;
-}
-inline bool is_chart_row(const TreeRow& row) {
-  return row.chart >= 0;
-}
+inline bool is_group_row(const TreeRow& row) { return row.song < 0; }
+inline bool is_song_row(const TreeRow& row) { return row.song >= 0 && row.chart < 0; }
+inline bool is_chart_row(const TreeRow& row) { return row.chart >= 0; }
 
 // One row per group, song and chart, in library order, all collapsed.
 GrowArray<TreeRow> build_rows(const GrowArray<SongGroup>& groups);

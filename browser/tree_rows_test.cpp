@@ -144,7 +144,7 @@ TEST(TreeRows, WalksAgreeWithVisibilityOnMixedExpansions) {
     int group_count = 1 + static_cast<int>(random() % 5);
     for (int g = 0; g < group_count; ++g)
       shape.push_back(make_test_group("G" + std::to_string(g), static_cast<int>(random() % 4),
-                                     static_cast<int>(random() % 4)));
+                                      static_cast<int>(random() % 4)));
     GrowArray<SongGroup> groups = make_library(shape);
     GrowArray<TreeRow> rows = build_rows(groups);
     for (TreeRow& row : rows) row.expanded = random() % 2 == 0;

@@ -25,11 +25,11 @@ EntryKind kind_at(const std::string& path) {
 // kind of what the name leads to.
 EntryKind entry_kind(const std::string& folder, const dirent& entry) {
   switch (entry.d_type) {
-    case DT_DIR: return EntryKind::Folder;
-    case DT_REG: return EntryKind::File;
-    case DT_LNK:
-    case DT_UNKNOWN: return kind_at(folder + '/' + entry.d_name);
-    default: return EntryKind::Other;
+  case DT_DIR: return EntryKind::Folder;
+  case DT_REG: return EntryKind::File;
+  case DT_LNK:
+  case DT_UNKNOWN: return kind_at(folder + '/' + entry.d_name);
+  default: return EntryKind::Other;
   }
 }
 

@@ -28,9 +28,8 @@ std::string folder_path(const ScanJob& job, const SongSlot& slot) {
 // Makes `slot` the one the progress line shows, unless a later one is shown already.
 void show_slot(ScanJob& job, std::int64_t slot) {
   std::int64_t shown = job.shown_slot.load(std::memory_order_relaxed);
-  while (shown < slot &&
-         !job.shown_slot.compare_exchange_weak(shown, slot, std::memory_order_release,
-                                               std::memory_order_relaxed)) {
+  while (shown < slot && !job.shown_slot.compare_exchange_weak(
+                             shown, slot, std::memory_order_release, std::memory_order_relaxed)) {
   }
 }
 
@@ -101,7 +100,8 @@ bool read_slots(ScanJob& job, std::chrono::steady_clock::time_point deadline) {
       job.next_slot.store(job.slots.size(), std::memory_order_relaxed);
       return true;
     }
-    if (std::chrono::steady_clock::now() >= deadline) return job.next_slot.load() >= job.slots.size();
+    if (std::chrono::steady_clock::now() >= deadline)
+      return job.next_slot.load() >= job.slots.size();
   }
 }
 

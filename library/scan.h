@@ -33,7 +33,7 @@ struct ScanJob {
   std::atomic<bool> out_of_memory{false};    // a reader could not get the memory it needed
   std::mutex mutex;
   std::condition_variable finished;
-  int readers_left = 0;                      // guarded by `mutex`
+  int readers_left = 0;  // guarded by `mutex`
   std::vector<std::jthread> readers;
 };
 

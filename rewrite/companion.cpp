@@ -25,9 +25,7 @@ const FoundChart* find_ranked(const std::vector<FoundChart>& charts, const Wante
 }
 
 // "Single Hard" for a printf "%.*s %.*s".
-int length_of(std::string_view text) {
-  return static_cast<int>(text.size());
-}
+int length_of(std::string_view text) { return static_cast<int>(text.size()); }
 
 }  // namespace
 

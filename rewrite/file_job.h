@@ -43,5 +43,5 @@ struct FileJob {
   std::vector<ConvertedMeter> converted;    // in file order
   Replacement replacement;                  // `placed` once the new file is in place
   std::optional<CompanionMatch> companion;  // an .ssc beside an .sm: `converted` is found in it
-  JournalFile journal{};  // its undo journal entry, once the new file is written
+  JournalFile journal{};                    // its undo journal entry, once the new file is written
 };

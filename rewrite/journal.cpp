@@ -77,8 +77,8 @@ std::optional<std::string> unescape_text(std::string_view text) {
 std::string stamp_text(const FileStamp& s) {
   char text[256];
   std::snprintf(text, sizeof text,
-                "device %" PRIu64 " inode %" PRIu64 " size %" PRId64 " mtime %" PRId64
-                ".%09" PRId64 " ctime %" PRId64 ".%09" PRId64,
+                "device %" PRIu64 " inode %" PRIu64 " size %" PRId64 " mtime %" PRId64 ".%09" PRId64
+                " ctime %" PRId64 ".%09" PRId64,
                 s.device, s.inode, s.size, s.mtime_seconds, s.mtime_nanoseconds, s.ctime_seconds,
                 s.ctime_nanoseconds);
   return text;
@@ -327,8 +327,8 @@ std::optional<std::string> newest_journal(const std::string& folder) {
   while (dirent* entry = readdir(dir)) {
     std::optional<JournalTime> time = journal_time(entry->d_name);
     if (!time) continue;
-    if (!newest_time || std::pair(time->time, time->number) >
-                            std::pair(newest_time->time, newest_time->number)) {
+    if (!newest_time ||
+        std::pair(time->time, time->number) > std::pair(newest_time->time, newest_time->number)) {
       newest_time = time;
       newest = folder + "/" + entry->d_name;
     }

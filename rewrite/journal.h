@@ -42,7 +42,7 @@ struct JournalFile {
   std::string target;  // the file replaced: absolute, every symbolic link followed
   std::uint64_t old_hash = 0;
   std::uint64_t new_hash = 0;
-  std::vector<JournalMeter> meters;  // in file order
+  std::vector<JournalMeter> meters;    // in file order
   std::optional<FileStamp> written;    // the new file before it took the target's place
   std::optional<FileStamp> replaced;   // the new file in its place
   bool kept = false;                   // the rewrite left the file as it was

@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -42,7 +42,8 @@ struct FileDescriptor {
 // regular file `expected` describes. The open itself is the test, so every rule of the
 // system (permission bits, access lists, a read-only mount) has its say; the file is not
 // changed.
-std::optional<struct stat> writable_file_info(const std::string& target, const FileStamp& expected) {
+std::optional<struct stat> writable_file_info(const std::string& target,
+                                              const FileStamp& expected) {
   FileDescriptor file{open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)};
   if (file.fd < 0) return std::nullopt;
   struct stat info;
@@ -220,9 +221,7 @@ InterruptShield::InterruptShield() {
   sigprocmask(SIG_BLOCK, &interrupts, &previous);
 }
 
-InterruptShield::~InterruptShield() {
-  sigprocmask(SIG_SETMASK, &previous, nullptr);
-}
+InterruptShield::~InterruptShield() { sigprocmask(SIG_SETMASK, &previous, nullptr); }
 
 void ignore_write_signals() {
   std::signal(SIGXFSZ, SIG_IGN);

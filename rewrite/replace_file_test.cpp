@@ -3,8 +3,8 @@
 #include "rewrite/replace_file.h"
 
 #include <fcntl.h>
-#include <pwd.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -207,9 +207,7 @@ TEST_F(ReplaceFile, KeepsTheGroupWhenOnlyTheGroupMayBeGiven) {
 }
 
 volatile std::sig_atomic_t interrupts_seen = 0;
-void count_interrupt(int) {
-  interrupts_seen = interrupts_seen + 1;
-}
+void count_interrupt(int) { interrupts_seen = interrupts_seen + 1; }
 
 TEST(InterruptShield, HoldsInterruptsUntilItGoesAway) {
   auto previous_handler = std::signal(SIGINT, count_interrupt);
@@ -234,7 +232,10 @@ TEST(InterruptCatcher, TheCaughtSignalEndsTheProgramAfterTheBatch) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     InterruptCatcher catcher;
-    { InterruptShield shield; std::raise(SIGINT); }
+    {
+      InterruptShield shield;
+      std::raise(SIGINT);
+    }
     if (caught_interrupt() == SIGINT) end_by_signal(caught_interrupt());
     _exit(0);
   }

@@ -132,7 +132,8 @@ void mark_batch(const std::vector<FileJob>& batch, std::span<const Replacement> 
   for (std::size_t i = 0; i < batch.size(); ++i) {
     if (batch[i].journal.number == 0) continue;
     if (replacements[i].placed)
-      marks += journal_mark("replaced", batch[i].journal.number, stamp_file(replacements[i].target));
+      marks +=
+          journal_mark("replaced", batch[i].journal.number, stamp_file(replacements[i].target));
     else
       marks += journal_mark("kept", batch[i].journal.number, std::nullopt);
   }

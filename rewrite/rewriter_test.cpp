@@ -112,7 +112,8 @@ TEST_F(RewriteLibrary, ControlCharactersInNamesAreEscapedInTheReport) {
 // meter in its field and everything after a 0x1A stay byte for byte.
 TEST_F(RewriteLibrary, EveryByteButTheMeterDigitsStays) {
   std::string bom = "\xEF\xBB\xBF";
-  std::string body = "#TITLE:A\0B;\n"s + bom + "#NOTES:dance-single:d:Hard:12 // was 13\n:0:0000;\n" +
+  std::string body = "#TITLE:A\0B;\n"s + bom +
+                     "#NOTES:dance-single:d:Hard:12 // was 13\n:0:0000;\n" +
                      "#NOTES:dance-double:d:Easy:" + bom + "009.7:0:0000;\n";
   std::string tail = "\x1A#NOTES:dance-single:d:Hard:12:0:x;\r\n\0"s;
   std::string mixed = body;
@@ -121,8 +122,9 @@ TEST_F(RewriteLibrary, EveryByteButTheMeterDigitsStays) {
     add_song("Pack", "A", text + tail);
     scan();
     select_all(find_song(groups, "A"));
-    EXPECT_EQ("Rewriting Songs/Pack/A/song.sm...\n - Single Hard (12 -> 8)\n - Double Easy (9 -> 6)\n",
-              rewrite_with_report(groups, table_of(5)));
+    EXPECT_EQ(
+        "Rewriting Songs/Pack/A/song.sm...\n - Single Hard (12 -> 8)\n - Double Easy (9 -> 6)\n",
+        rewrite_with_report(groups, table_of(5)));
     std::string expected = text + tail;
     expected.replace(expected.find("12 //"), 2, "8");
     expected.replace(expected.find("009.7"), 3, "6");
@@ -184,8 +186,9 @@ TEST_F(RewriteLibrary, AReadOnlySongFileIsReportedAndKept) {
   scan();
   find_song(groups, "A").charts[0].selected = true;
   EXPECT_EQ("Failed to write to Songs/Pack/A/song.sm\n",
-            run_unprivileged(dir.path, [&] { return rewrite_with_report(groups, table_of(5)); })
-                .value_or("could not run as an unprivileged user"));
+            run_unprivileged(dir.path, [&] {
+              return rewrite_with_report(groups, table_of(5));
+            }).value_or("could not run as an unprivileged user"));
   EXPECT_EQ(before, read_file(file_of("Pack", "A")));
   EXPECT_FALSE(has_temporary_file(dir.path));
 }
@@ -199,7 +202,8 @@ TEST_F(RewriteLibrary, ALinkedSongFileStaysALinkToTheRewrittenTarget) {
   EXPECT_EQ("Rewriting Songs/Pack/A/song.sm...\n - Single Hard (12 -> 8)\n",
             rewrite_with_report(groups, table_of(5)));
   EXPECT_TRUE(fs::is_symlink(file_of("Pack", "A")));
-  EXPECT_EQ(song_file("A", notes("dance-single", "Hard", "8")), read_file(dir.path + "/store/a.sm"));
+  EXPECT_EQ(song_file("A", notes("dance-single", "Hard", "8")),
+            read_file(dir.path + "/store/a.sm"));
 }
 
 // A file size limit makes the write of a large file fail; the program is not killed and
@@ -226,7 +230,8 @@ TEST_F(RewriteLibrary, AFileSizeLimitFailsOneSongAndNotTheRun) {
   close(pipe_ends[1]);
   std::string report;
   char buffer[1024];
-  for (ssize_t got; (got = read(pipe_ends[0], buffer, sizeof buffer)) > 0;) report.append(buffer, got);
+  for (ssize_t got; (got = read(pipe_ends[0], buffer, sizeof buffer)) > 0;)
+    report.append(buffer, got);
   close(pipe_ends[0]);
   int status = 0;
   ASSERT_EQ(child, waitpid(child, &status, 0));
@@ -241,11 +246,12 @@ TEST_F(RewriteLibrary, AFileSizeLimitFailsOneSongAndNotTheRun) {
 // An .sm and its .ssc as real pairs differ: a chart in the .sm only, a meter that
 // differs, twins in another order, Edit against Challenge; the rest in another order.
 TEST_F(RewriteLibrary, AnSscBesideAnSmGetsTheMatchingChartsOnly) {
-  add_song("Pack", "A", song_file("A", notes("dance-single", "Beginner", "2") +
-      notes("dance-single", "Easy", "6") + notes("dance-single", "Medium", "8") +
-      notes("dance-single", "Edit", "10") + notes("dance-single", "Edit", "12") +
-      notes("dance-double", "Edit", "11") + notes("dance-double", "Hard", "13") +
-      notes("dance-double", "Hard", "14")));
+  add_song("Pack", "A",
+           song_file(
+               "A", notes("dance-single", "Beginner", "2") + notes("dance-single", "Easy", "6") +
+                        notes("dance-single", "Medium", "8") + notes("dance-single", "Edit", "10") +
+                        notes("dance-single", "Edit", "12") + notes("dance-double", "Edit", "11") +
+                        notes("dance-double", "Hard", "13") + notes("dance-double", "Hard", "14")));
   auto ssc = [](const char* m1, const char* m2, const char* m3) {
     return crlf("#VERSION:0.83;\n#TITLE:A;\n" + ssc_chart("dance-double", "Hard", m1) +
                 ssc_chart("dance-single", "Easy", "5") + ssc_chart("dance-single", "Edit", "12") +
@@ -257,15 +263,16 @@ TEST_F(RewriteLibrary, AnSscBesideAnSmGetsTheMatchingChartsOnly) {
   scan();
   select_all(find_song(groups, "A"));
   std::string report = rewrite_with_report(groups, table_of(5));
-  EXPECT_EQ(" - Double Hard (14 -> 9)\n"
-            "Rewriting Songs/Pack/A/song.ssc...\n"
-            " - Double Hard (13 -> 9)\n - Single Medium (8 -> 5)\n - Double Hard (14 -> 9)\n"
-            " - Single Beginner (2): no matching chart in this file, not changed here\n"
-            " - Single Easy (6): no matching chart in this file, not changed here\n"
-            " - Single Edit (10): no matching chart in this file, not changed here\n"
-            " - Single Edit (12): no matching chart in this file, not changed here\n"
-            " - Double Edit (11): no matching chart in this file, not changed here\n",
-            report.substr(report.find(" - Double Hard (14")));
+  EXPECT_EQ(
+      " - Double Hard (14 -> 9)\n"
+      "Rewriting Songs/Pack/A/song.ssc...\n"
+      " - Double Hard (13 -> 9)\n - Single Medium (8 -> 5)\n - Double Hard (14 -> 9)\n"
+      " - Single Beginner (2): no matching chart in this file, not changed here\n"
+      " - Single Easy (6): no matching chart in this file, not changed here\n"
+      " - Single Edit (10): no matching chart in this file, not changed here\n"
+      " - Single Edit (12): no matching chart in this file, not changed here\n"
+      " - Double Edit (11): no matching chart in this file, not changed here\n",
+      report.substr(report.find(" - Double Hard (14")));
   EXPECT_EQ(ssc("9", "5", "9"), read_file(dir.path + "/Songs/Pack/A/song.ssc"));
 }
 
@@ -280,11 +287,12 @@ TEST_F(RewriteLibrary, AnSscIsRewrittenOnlyWhereItsOwnChecksHold) {
   scan();
   for (Song& song : groups[0].songs) select_all(song);
   write_file(dir.path + "/Songs/Pack/D/d.ssc", ssc_chart("dance-single", "Hard", "13"));
-  EXPECT_EQ("Rewriting Songs/Pack/B/song.sm...\n - Single Hard (12 -> 8)\n"
-            "Not rewriting Songs/Pack/B/b.ssc: none of the selected charts has a match in it\n"
-            "Rewriting Songs/Pack/D/song.sm...\n - Single Hard (12 -> 8)\n"
-            "Failed to write to Songs/Pack/D/d.ssc\n",
-            rewrite_with_report(groups, table_of(5)));
+  EXPECT_EQ(
+      "Rewriting Songs/Pack/B/song.sm...\n - Single Hard (12 -> 8)\n"
+      "Not rewriting Songs/Pack/B/b.ssc: none of the selected charts has a match in it\n"
+      "Rewriting Songs/Pack/D/song.sm...\n - Single Hard (12 -> 8)\n"
+      "Failed to write to Songs/Pack/D/d.ssc\n",
+      rewrite_with_report(groups, table_of(5)));
   EXPECT_EQ(unmatched, read_file(dir.path + "/Songs/Pack/B/b.ssc"));
   EXPECT_EQ(ssc_chart("dance-single", "Hard", "13"), read_file(dir.path + "/Songs/Pack/D/d.ssc"));
 }

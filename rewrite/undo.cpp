@@ -130,8 +130,7 @@ void finish_batch(std::vector<UndoJob>& batch, JournalWriter& journal, UndoOutco
   std::fflush(report);
 }
 
-void report_end(std::FILE* report, const std::string& path, const UndoOutcome& outcome,
-                int left) {
+void report_end(std::FILE* report, const std::string& path, const UndoOutcome& outcome, int left) {
   if (outcome.signal != 0)
     std::fprintf(report, "Interrupted: %d song files were not restored; run the undo again\n",
                  left);
@@ -149,8 +148,10 @@ std::optional<UndoOutcome> undo_rewrite(const std::string& path, std::FILE* repo
   FileBuffer text;
   std::optional<FileStamp> read = read_file_into(path, text);
   std::optional<std::vector<JournalFile>> files;
-  if (read) files = parse_journal(text.view(), error);
-  else error = "cannot be read";
+  if (read)
+    files = parse_journal(text.view(), error);
+  else
+    error = "cannot be read";
   if (!files) return std::nullopt;
   std::optional<JournalWriter> journal = open_journal(path);
   if (!journal || flock(journal->fd, LOCK_EX | LOCK_NB) != 0) {

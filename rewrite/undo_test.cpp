@@ -30,9 +30,9 @@ TEST(Undo, AKilledRewriteIsUndoneForExactlyTheFilesItReplaced) {
       std::string measures;
       for (int i = 0; i < 1000 + n; ++i) measures += "0000\n0100\n,\n";
       paths.push_back(dir.path + "/Songs/Pack/S" + std::to_string(n) + "/song.sm");
-      originals.push_back(song_file("S" + std::to_string(n),
-                                    notes("dance-single", "Hard", "012", measures) +
-                                        notes("dance-double", "Edit", "9")));
+      originals.push_back(song_file(
+          "S" + std::to_string(n),
+          notes("dance-single", "Hard", "012", measures) + notes("dance-double", "Edit", "9")));
       write_file(paths.back(), originals.back());
     }
     GrowArray<SongGroup> groups;

@@ -31,9 +31,7 @@ constexpr std::string_view options_help_page[] = {
     "Press any key to go back.",
 };
 
-char box_mark(bool on) {
-  return on ? 'Y' : ' ';
-}
+char box_mark(bool on) { return on ? 'Y' : ' '; }
 
 // Draws one item, highlighted over its whole text when it is the current one.
 void draw_item(bool current, int y, const char* text) {
@@ -44,24 +42,22 @@ void draw_item(bool current, int y, const char* text) {
 
 }  // namespace
 
-OptionsState make_options_state() {
-  return OptionsState{false, false, 0};
-}
+OptionsState make_options_state() { return OptionsState{false, false, 0}; }
 
 bool handle_options_key(OptionsState& state, int key) {
   switch (key) {
-    case KEY_DOWN: state.item = (state.item + 1) % options_item_count; break;
-    case KEY_UP: state.item = (state.item + options_item_count - 1) % options_item_count; break;
-    case space_key:
-    case enter_key:
-      if (state.item == 0)
-        state.per_mode = !state.per_mode;
-      else if (state.item == 1)
-        state.per_difficulty = !state.per_difficulty;
-      else
-        return true;
-      break;
-    case escape_key: state.back = true; return true;
+  case KEY_DOWN: state.item = (state.item + 1) % options_item_count; break;
+  case KEY_UP: state.item = (state.item + options_item_count - 1) % options_item_count; break;
+  case space_key:
+  case enter_key:
+    if (state.item == 0)
+      state.per_mode = !state.per_mode;
+    else if (state.item == 1)
+      state.per_difficulty = !state.per_difficulty;
+    else
+      return true;
+    break;
+  case escape_key: state.back = true; return true;
   }
   return false;
 }

@@ -100,11 +100,11 @@ int shown_step(const ScaleState& state) {
 
 bool handle_scale_key(ScaleState& state, int key) {
   switch (key) {
-    case KEY_LEFT: set_covered_steps(state, std::max(shown_step(state) - 1, first_step)); break;
-    case KEY_RIGHT: set_covered_steps(state, std::min(shown_step(state) + 1, last_step)); break;
-    case space_key:
-    case enter_key: return next_screen(state);
-    case escape_key: state.back = !previous_screen(state); return state.back;
+  case KEY_LEFT: set_covered_steps(state, std::max(shown_step(state) - 1, first_step)); break;
+  case KEY_RIGHT: set_covered_steps(state, std::min(shown_step(state) + 1, last_step)); break;
+  case space_key:
+  case enter_key: return next_screen(state);
+  case escape_key: state.back = !previous_screen(state); return state.back;
   }
   return false;
 }

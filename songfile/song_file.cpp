@@ -14,7 +14,6 @@ namespace {
 // keep its memory for the rest of the run.
 constexpr std::size_t kept_buffer_size = 4 << 20;
 
-
 // Closes a file descriptor when it goes out of scope.
 struct FileDescriptor {
   int fd;
@@ -103,7 +102,8 @@ std::uint64_t content_hash(std::string_view bytes) {
   const char* p = bytes.data();
   std::size_t left = bytes.size();
   std::uint64_t h = k0;
-  for (; left >= 16; left -= 16, p += 16) h = fold_multiply(load_word(p) ^ k1, load_word(p + 8) ^ h);
+  for (; left >= 16; left -= 16, p += 16)
+    h = fold_multiply(load_word(p) ^ k1, load_word(p + 8) ^ h);
   char tail[16] = {};
   std::memcpy(tail, p, left);
   h = fold_multiply(load_word(tail) ^ k1, load_word(tail + 8) ^ h ^ left);

@@ -32,10 +32,9 @@ TEST(ChartReader, ReadsChartsOfKnownTypesAndDifficulties) {
   EXPECT_EQ("", describe_charts(read_song("#NOTES:dance-single :d:Hard:9:x;")));
   EXPECT_EQ("", describe_charts(read_song("#NOTES:dance-single:d:Hard :9:x;")));
   EXPECT_EQ("Single Beginner 1, Single Easy 2, Double Medium 3, Double Edit 4",
-            describe_charts(read_song(notes("dance-single", "Beginner", "1") +
-                                      notes("dance-single", "Easy", "2") +
-                                      notes("dance-double", "Medium", "3") +
-                                      notes("dance-double", "Edit", "4"))));
+            describe_charts(read_song(
+                notes("dance-single", "Beginner", "1") + notes("dance-single", "Easy", "2") +
+                notes("dance-double", "Medium", "3") + notes("dance-double", "Edit", "4"))));
 }
 
 TEST(ChartReader, ReadsTheLeadingDigitsOfAMeter) {
@@ -55,8 +54,11 @@ TEST(ChartReader, ReadsTheLeadingDigitsOfAMeter) {
 // where tokens start and zero bytes all count.
 TEST(ChartReader, FindsEachMetersDigitsInTheFileOnDisk) {
   using namespace std::string_literals;
-  std::string file = crlf("\xEF\xBB\xBF#TITLE:A\0x;\n"s + notes("dance-single", "Hard", "12 // was 13") +
-                          "\xEF\xBB\xBF" + notes("dance-double", "Easy", "\xEF\xBB\xBF" "007.5"));
+  std::string file = crlf("\xEF\xBB\xBF#TITLE:A\0x;\n"s +
+                          notes("dance-single", "Hard", "12 // was 13") + "\xEF\xBB\xBF" +
+                          notes("dance-double", "Easy",
+                                "\xEF\xBB\xBF"
+                                "007.5"));
   SongFields song = read_song(file);
   EXPECT_EQ("A", song.title.value_or("absent"));
   ASSERT_EQ("Single Hard 12, Double Easy 7", describe_charts(song));
@@ -86,9 +88,8 @@ TEST(ChartReader, TakesTheFirstUsableTitle) {
 }
 
 TEST(ChartReader, EndsAtABlockThatBreaksOffAndKeepsWhatItFound) {
-  EXPECT_EQ("Single Hard 9",
-            describe_charts(read_song(notes("dance-single", "Hard", "9") +
-                                      "#NOTES:dance-single:desc:Hard:")));
+  EXPECT_EQ("Single Hard 9", describe_charts(read_song(notes("dance-single", "Hard", "9") +
+                                                       "#NOTES:dance-single:desc:Hard:")));
   EXPECT_EQ("", describe_charts(read_song("#NOTES:")));
   EXPECT_EQ("", describe_charts(read_song("#NOTES:dance-single")));
 }
@@ -98,7 +99,8 @@ TEST(ChartReader, EndsAtABlockThatBreaksOffAndKeepsWhatItFound) {
 TEST(ChartReader, ABlockCutShortByItsSemicolonIsNoChart) {
   SongFields song = read_song("#NOTES:dance-single:desc:Hard;\n#DISPLAYBPM:120:180;\n");
   EXPECT_EQ("", describe_charts(song));
-  song = read_song("#NOTES:dance-single:d;\n#TITLE:Hard;\n#X:9;\n" + notes("dance-single", "Easy", "3"));
+  song = read_song("#NOTES:dance-single:d;\n#TITLE:Hard;\n#X:9;\n" +
+                   notes("dance-single", "Easy", "3"));
   EXPECT_EQ("Hard", song.title.value_or("absent"));
   EXPECT_EQ("Single Easy 3", describe_charts(song));
 }

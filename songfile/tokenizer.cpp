@@ -27,7 +27,9 @@ constexpr std::array<std::uint8_t, 256> char_classes = [] {
   return classes;
 }();
 
-CharClass class_of(char c) { return static_cast<CharClass>(char_classes[static_cast<unsigned char>(c)]); }
+CharClass class_of(char c) {
+  return static_cast<CharClass>(char_classes[static_cast<unsigned char>(c)]);
+}
 bool is_white_space(char c) { return class_of(c) == Space; }
 bool is_separator(char c) { return class_of(c) == Separator; }
 
@@ -50,7 +52,8 @@ bool reaches_limit(std::string_view text, std::size_t start, std::size_t end, st
 }
 
 bool at_byte_order_mark(const TokenReader& in) {
-  return in.text.size() - in.pos >= 3 && std::memcmp(in.text.data() + in.pos, "\xEF\xBB\xBF", 3) == 0;
+  return in.text.size() - in.pos >= 3 &&
+         std::memcmp(in.text.data() + in.pos, "\xEF\xBB\xBF", 3) == 0;
 }
 
 bool at_comment(const TokenReader& in) {
@@ -113,8 +116,9 @@ std::size_t find_separator(std::string_view text, std::size_t from) {
   const __m128i semicolons = _mm_set1_epi8(';');
   while (size - from >= 16) {
     __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
-    __m128i found = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, commas), _mm_cmpeq_epi8(chunk, colons)),
-                                 _mm_cmpeq_epi8(chunk, semicolons));
+    __m128i found =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, commas), _mm_cmpeq_epi8(chunk, colons)),
+                     _mm_cmpeq_epi8(chunk, semicolons));
     unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(found));
     if (mask != 0) return from + std::countr_zero(mask);
     from += 16;
@@ -189,7 +193,6 @@ CharClass next_start(TokenReader& in) {
 
 }  // namespace
 
-
 TokenReader make_token_reader(std::string_view file_bytes) {
   const void* eof_mark = std::memchr(file_bytes.data(), 0x1A, file_bytes.size());
   if (eof_mark != nullptr)
@@ -204,18 +207,18 @@ std::optional<Token> next_token(TokenReader& in) {
   CharClass start = next_start(in);
   if (in.pos >= in.text.size()) return std::nullopt;
   switch (start) {
-    case Hash: return read_tag_name(in);
-    case Separator: {
-      TokenKind kind = in.text[in.pos] == ',' ? TokenKind::CommaDelim
-                       : in.text[in.pos] == ':' ? TokenKind::ColonDelim
-                                                : TokenKind::SemicolonDelim;
-      return read_one_char(in, kind);
-    }
-    case Space: return read_token(in, TokenKind::Whitespace, pass_whitespace);
-    case Slash:
-      if (at_comment(in)) return read_token(in, TokenKind::Comment, pass_comment);
-      break;
-    default: break;
+  case Hash: return read_tag_name(in);
+  case Separator: {
+    TokenKind kind = in.text[in.pos] == ','   ? TokenKind::CommaDelim
+                     : in.text[in.pos] == ':' ? TokenKind::ColonDelim
+                                              : TokenKind::SemicolonDelim;
+    return read_one_char(in, kind);
+  }
+  case Space: return read_token(in, TokenKind::Whitespace, pass_whitespace);
+  case Slash:
+    if (at_comment(in)) return read_token(in, TokenKind::Comment, pass_comment);
+    break;
+  default: break;
   }
   return read_token(in, TokenKind::Value, pass_value);
 }
@@ -243,11 +246,11 @@ std::optional<Token> next_tag(TokenReader& in) {
     if (in.pos >= in.text.size()) return std::nullopt;
     bool passed = true;
     switch (start) {
-      case Hash: return read_tag_name(in);
-      case Separator: ++in.pos; break;
-      case Space: passed = pass_whitespace(in); break;
-      case Slash: passed = at_comment(in) ? pass_comment(in) : pass_value(in); break;
-      default: passed = pass_value(in); break;
+    case Hash: return read_tag_name(in);
+    case Separator: ++in.pos; break;
+    case Space: passed = pass_whitespace(in); break;
+    case Slash: passed = at_comment(in) ? pass_comment(in) : pass_value(in); break;
+    default: passed = pass_value(in); break;
     }
     if (!passed) return fail(in);
   }

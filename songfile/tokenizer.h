@@ -41,7 +41,7 @@ struct Token {
 struct TokenReader {
   std::string_view text;  // the file's bytes up to its first 0x1A byte
   std::size_t pos = 0;
-  bool failed = false;    // the text broke a limit: the file cannot be read
+  bool failed = false;  // the text broke a limit: the file cannot be read
 };
 
 // Files are addressed with 32-bit offsets; larger ones are not song files.

@@ -107,8 +107,8 @@ TEST(Tokenizer, ReadsTextModeLineEndsAndStopsAtControlZ) {
   EXPECT_EQ("x\ny\r", token_text(in, list->tokens[1]));
   EXPECT_EQ("ID[A] Value[x] SemicolonDelim[;] Whitespace[\\r]",
             describe_tokens(tokenize_text("#A:x;\r\x1A\n")));
-  EXPECT_EQ("ID[A] Value[x] SemicolonDelim[;]",
-            describe_tokens(tokenize_text("#A:x;\x1A#B:\x1A" "anything\r\n")));
+  EXPECT_EQ("ID[A] Value[x] SemicolonDelim[;]", describe_tokens(tokenize_text("#A:x;\x1A#B:\x1A"
+                                                                              "anything\r\n")));
   // What follows a 0x1A is never tokenized, so it cannot break a rule.
   EXPECT_TRUE(tokenize_text("x\x1A#"));
 }
@@ -158,9 +158,14 @@ std::string write_back(const TokenizedText& text) {
 }
 
 TEST(Tokenizer, TokensCoverEveryByteOfTheText) {
-  const char* inputs[] = {"",          "#TITLE:Song A;\r\n", "a//b",
-                          "// end\r\n", "x\ry;\r\r",           "#A;B:\xFF:;,,::",
-                          "#NOTES:\n     dance-single:\n     desc:\n     Hard:\n     9:\n0000\n;\n"};
+  const char* inputs[] = {
+      "",
+      "#TITLE:Song A;\r\n",
+      "a//b",
+      "// end\r\n",
+      "x\ry;\r\r",
+      "#A;B:\xFF:;,,::",
+      "#NOTES:\n     dance-single:\n     desc:\n     Hard:\n     9:\n0000\n;\n"};
   for (const char* input : inputs) {
     auto text = tokenize_text(input);
     ASSERT_TRUE(text) << input;

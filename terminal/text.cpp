@@ -7,9 +7,7 @@ constexpr char32_t last_code_point = 0x10FFFF;
 constexpr char32_t first_surrogate = 0xD800;
 constexpr char32_t last_surrogate = 0xDFFF;
 
-bool is_continuation(unsigned char byte) {
-  return (byte & 0xC0) == 0x80;
-}
+bool is_continuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
 // The length of the sequence a lead byte opens, its payload bits, and the smallest code
 // point that may be written with that length (a smaller one is an overlong form).
@@ -27,9 +25,7 @@ Lead lead_of(unsigned char byte) {
   return {0, 0, 0};
 }
 
-bool is_control(char32_t code) {
-  return code < 0x20 || (code >= 0x7F && code <= 0x9F);
-}
+bool is_control(char32_t code) { return code < 0x20 || (code >= 0x7F && code <= 0x9F); }
 
 }  // namespace
 

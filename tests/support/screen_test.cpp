@@ -38,9 +38,7 @@ std::string screen_line(int y) {
   return line;
 }
 
-bool is_highlighted(int y, int x) {
-  return PAIR_NUMBER(mvwinch(stdscr, y, x) & A_COLOR) == 1;
-}
+bool is_highlighted(int y, int x) { return PAIR_NUMBER(mvwinch(stdscr, y, x) & A_COLOR) == 1; }
 
 void push_keys(std::initializer_list<int> keys) {
   std::vector<int> in_order(keys);

@@ -1,7 +1,6 @@
 // tests/support/song_text.cpp: song file texts and songs read from them, for tests.
 #include "tests/support/song_text.h"
 
-
 std::string notes(std::string_view type, std::string_view difficulty, std::string_view meter,
                   std::string_view data) {
   std::string block = "#NOTES:\n     ";
@@ -17,8 +16,9 @@ std::string notes(std::string_view type, std::string_view difficulty, std::strin
 }
 
 std::string ssc_chart(std::string_view type, std::string_view difficulty, std::string_view meter) {
-  return "#NOTEDATA:;\n#STEPSTYPE:" + std::string(type) + ";\n#DIFFICULTY:" +
-         std::string(difficulty) + ";\n#METER:" + std::string(meter) + ";\n#NOTES:\n0000\n;\n";
+  return "#NOTEDATA:;\n#STEPSTYPE:" + std::string(type) +
+         ";\n#DIFFICULTY:" + std::string(difficulty) + ";\n#METER:" + std::string(meter) +
+         ";\n#NOTES:\n0000\n;\n";
 }
 
 std::string song_file(std::string_view title, std::string_view blocks) {

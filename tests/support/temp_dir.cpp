@@ -22,7 +22,8 @@ TempDir::~TempDir() {
   fs::permissions(path, fs::perms::owner_all, fs::perm_options::add, ignored);
   for (auto it = fs::recursive_directory_iterator(path, ignored);
        it != fs::recursive_directory_iterator(); it.increment(ignored))
-    if (!it->is_symlink()) fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    if (!it->is_symlink())
+      fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ignored);
   fs::remove_all(path, ignored);
 }
 

@@ -15,13 +15,13 @@ namespace {
 
 const char* kind_name(TokenKind kind) {
   switch (kind) {
-    case TokenKind::Comment: return "Comment";
-    case TokenKind::Whitespace: return "Whitespace";
-    case TokenKind::ID: return "ID";
-    case TokenKind::Value: return "Value";
-    case TokenKind::CommaDelim: return "CommaDelim";
-    case TokenKind::ColonDelim: return "ColonDelim";
-    case TokenKind::SemicolonDelim: return "SemicolonDelim";
+  case TokenKind::Comment: return "Comment";
+  case TokenKind::Whitespace: return "Whitespace";
+  case TokenKind::ID: return "ID";
+  case TokenKind::Value: return "Value";
+  case TokenKind::CommaDelim: return "CommaDelim";
+  case TokenKind::ColonDelim: return "ColonDelim";
+  case TokenKind::SemicolonDelim: return "SemicolonDelim";
   }
   return "?";
 }
@@ -29,13 +29,16 @@ const char* kind_name(TokenKind kind) {
 void append_escaped(std::string& out, std::string_view text) {
   for (char c : text) {
     unsigned char byte = static_cast<unsigned char>(c);
-    if (c == '\n') out += "\\n";
-    else if (c == '\r') out += "\\r";
+    if (c == '\n')
+      out += "\\n";
+    else if (c == '\r')
+      out += "\\r";
     else if (byte < 32 || byte >= 127) {
       char hex[8];
       std::snprintf(hex, sizeof hex, "\\x%02X", byte);
       out += hex;
-    } else out += c;
+    } else
+      out += c;
   }
 }
 
