@@ -45,7 +45,7 @@ int stop_without_input(CursesSession& session) {
 enum class ScanOutcome { Read, Unsearchable, OutOfMemory };
 
 // Scans the library, showing the path of a song file being read while the readers work.
-ScanOutcome scan_with_progress(GrowArray<SongGroup>& groups) {
+ScanOutcome scan_with_progress(std::vector<SongGroup>& groups) {
   ScanJob job;
   if (!start_scan(job)) return ScanOutcome::Unsearchable;
   ProgressLine progress;
@@ -115,7 +115,7 @@ int run_phases(Phase& phase) {
   int screen_lines = getmaxy(stdscr);
   if (!is_directory("Songs")) return show_error_screen(session, songs_missing);
 
-  GrowArray<SongGroup> groups;
+  std::vector<SongGroup> groups;
   ScanOutcome scanned = scan_with_progress(groups);
   if (scanned == ScanOutcome::Unsearchable) return show_error_screen(session, songs_unsearchable);
   if (scanned == ScanOutcome::OutOfMemory) {

@@ -232,7 +232,7 @@ BrowserTiming measure_browser() {
   NullScreen null_screen;
   BrowserTiming timing{};
   if (open_null_screen(null_screen)) {
-    GrowArray<SongGroup> groups;
+    std::vector<SongGroup> groups;
     scan_library(groups);
     start_color();  // the browser's highlight, set up after the scan as the program does
     init_pair(1, COLOR_BLACK, COLOR_WHITE);

@@ -46,7 +46,7 @@ struct PressClock {
 };
 
 // One key, and with `with_frame` the frame that answers it (when a screen is open).
-void press(PressClock& clock, BrowserState& state, GrowArray<SongGroup>& groups, int key,
+void press(PressClock& clock, BrowserState& state, std::vector<SongGroup>& groups, int key,
            bool with_frame = false) {
   double start = now_seconds();
   handle_browser_key(state, groups, key);
@@ -67,11 +67,11 @@ KeyTiming timing_of(const char* name, const PressClock& clock) {
 
 // Each press starts from a cursor somewhere in the list, scrolled as a frame would leave
 // it (the cursor row some lines below the top of the list).
-KeyTiming time_moving_key(BrowserState& state, GrowArray<SongGroup>& groups, KeyToTime key) {
+KeyTiming time_moving_key(BrowserState& state, std::vector<SongGroup>& groups, KeyToTime key) {
   Random random{library_seed + static_cast<unsigned>(key.key)};
   PressClock clock;
   for (int i = 0; i < presses_per_moving_key; ++i) {
-    state.cursor = pick(random, 0, state.rows.count - 1);
+    state.cursor = pick(random, 0, row_count(state.rows) - 1);
     state.top = std::max(0, state.cursor - list_height / 2);
     press(clock, state, groups, key.key);
   }
@@ -80,13 +80,13 @@ KeyTiming time_moving_key(BrowserState& state, GrowArray<SongGroup>& groups, Key
 
 // One frame of the browser's loop as it follows a key: the offset settled for a cursor
 // anywhere in the list, then the frame drawn into the current curses screen.
-void time_frames(BrowserState& state, const GrowArray<SongGroup>& groups,
+void time_frames(BrowserState& state, const std::vector<SongGroup>& groups,
                  std::vector<KeyTiming>& timings) {
   Random random{library_seed + 1};
   PressClock settling;
   PressClock frames;
   for (int i = 0; i < frames_to_draw; ++i) {
-    state.cursor = pick(random, 0, state.rows.count - 1);
+    state.cursor = pick(random, 0, row_count(state.rows) - 1);
     double start = now_seconds();
     settle_scroll(state);
     double settled = now_seconds();
@@ -104,7 +104,7 @@ void time_frames(BrowserState& state, const GrowArray<SongGroup>& groups,
 }
 
 // Each search: "/", the text typed byte by byte and Enter, then n and N repeatedly.
-void time_search(BrowserState& state, GrowArray<SongGroup>& groups,
+void time_search(BrowserState& state, std::vector<SongGroup>& groups,
                  std::vector<KeyTiming>& timings) {
   PressClock typing;
   PressClock repeating;
@@ -122,7 +122,7 @@ void time_search(BrowserState& state, GrowArray<SongGroup>& groups,
   timings.push_back(timing_of("search: n and N, with frame", repeating));
 }
 
-void clear_selection(GrowArray<SongGroup>& groups) {
+void clear_selection(std::vector<SongGroup>& groups) {
   for (SongGroup& group : groups)
     for (Song& song : group.songs)
       for (Chart& chart : song.charts) chart.selected = false;
@@ -130,11 +130,11 @@ void clear_selection(GrowArray<SongGroup>& groups) {
 
 }  // namespace
 
-BrowserTiming time_browser_keys(GrowArray<SongGroup>& groups) {
+BrowserTiming time_browser_keys(std::vector<SongGroup>& groups) {
   BrowserState state = make_browser_state(groups, list_height);
   expand_every_row(state);
-  BrowserTiming timing{state.rows.count, {}};
-  if (state.rows.count == 0) return timing;
+  BrowserTiming timing{row_count(state.rows), {}};
+  if (row_count(state.rows) == 0) return timing;
   for (KeyToTime key : moving_keys) timing.keys.push_back(time_moving_key(state, groups, key));
   PressClock clock;
   for (int i = 0; i < presses_of_select_all; ++i) press(clock, state, groups, 'a');

@@ -26,4 +26,4 @@ struct BrowserTiming {
 // is open, the frame that follows a key: scroll settling alone, and settling plus
 // drawing; then the keys of a search with the frame each one asks for. The charts'
 // selection is cleared again afterwards.
-BrowserTiming time_browser_keys(GrowArray<SongGroup>& groups);
+BrowserTiming time_browser_keys(std::vector<SongGroup>& groups);

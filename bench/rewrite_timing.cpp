@@ -77,7 +77,7 @@ std::optional<RewriteRun> time_rewrite(const std::vector<std::string>& paths,
 
   std::string previous = fs::current_path().string();
   fs::current_path(copy_root);
-  GrowArray<SongGroup> groups;
+  std::vector<SongGroup> groups;
   scan_library(groups);
   for (SongGroup& group : groups)
     for (Song& song : group.songs)

@@ -36,7 +36,7 @@ int run_scan_child() {
   double start = now_seconds();
   // As the driver does it: the readers work while the progress line is shown, then the
   // library is sorted, the rows built and the first frame drawn.
-  GrowArray<SongGroup> groups;
+  std::vector<SongGroup> groups;
   ScanJob job;
   if (!start_scan(job)) return 2;
   ProgressLine progress;
@@ -51,9 +51,9 @@ int run_scan_child() {
   run.memory_after = current_memory_bytes();
   run.peak_memory = peak_memory_bytes();
   for (const SongGroup& group : groups) {
-    run.songs += group.songs.count;
+    run.songs += static_cast<int>(group.songs.size());
     for (const Song& song : group.songs) {
-      run.charts += song.charts.count;
+      run.charts += static_cast<int>(song.charts.size());
       if (song.title->starts_with("#ERROR#")) ++run.error_titles;
     }
   }

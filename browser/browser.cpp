@@ -35,13 +35,13 @@ constexpr std::string_view browser_help_page[] = {
 
 }  // namespace
 
-BrowserState make_browser_state(const GrowArray<SongGroup>& groups, int list_height) {
+BrowserState make_browser_state(const std::vector<SongGroup>& groups, int list_height) {
   BrowserState state{build_rows(groups), 0, 0, list_height};
   state.index = build_search_index(state.rows, groups);
   return state;
 }
 
-ScreenExit run_browser(BrowserState& state, GrowArray<SongGroup>& groups) {
+ScreenExit run_browser(BrowserState& state, std::vector<SongGroup>& groups) {
   state.quit = false;
   // The terminal may have been resized while another screen was shown.
   resize_browser(state, getmaxy(stdscr));

@@ -20,7 +20,7 @@ struct SearchStart {
 };
 
 struct BrowserState {
-  GrowArray<TreeRow> rows;
+  std::vector<TreeRow> rows;
   int cursor;                                  // index into rows; always a visible row
   int top;                                     // visible rows scrolled off above the list
   int list_height;                             // list lines: the screen's lines - 3
@@ -34,11 +34,11 @@ struct BrowserState {
 };
 
 // Rows for `groups`, all collapsed, cursor and offset at 0.
-BrowserState make_browser_state(const GrowArray<SongGroup>& groups, int list_height);
+BrowserState make_browser_state(const std::vector<SongGroup>& groups, int list_height);
 
 // Applies one key; returns true when the browser is finished: F5, or a quit the user
 // confirmed (then `state.quit` is set).
-bool handle_browser_key(BrowserState& state, GrowArray<SongGroup>& groups, int key);
+bool handle_browser_key(BrowserState& state, std::vector<SongGroup>& groups, int key);
 
 // Applies a key while the prompt line asks for input (search text or the answer to the
 // quit question); returns true when the user confirmed quitting.
@@ -57,4 +57,4 @@ void resize_browser(BrowserState& state, int screen_lines);
 
 // Runs the browser, with the list height taken from the screen, until F5 (Done), a
 // confirmed quit (Quit), or the end of the keyboard input (InputEnded).
-ScreenExit run_browser(BrowserState& state, GrowArray<SongGroup>& groups);
+ScreenExit run_browser(BrowserState& state, std::vector<SongGroup>& groups);

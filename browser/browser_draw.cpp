@@ -30,7 +30,7 @@ struct RowText {
   std::string name;
 };
 
-std::string with_count(const std::string& name, int count, const char* noun) {
+std::string with_count(const std::string& name, std::size_t count, const char* noun) {
   return name + " (" + std::to_string(count) + " " + noun + ")";
 }
 
@@ -38,14 +38,15 @@ std::string box(char expander, char mark) { return {expander, '[', mark, ']'}; }
 
 RowText group_text(const TreeRow& row, const SongGroup& group) {
   std::string prefix = box(expander_char(row), mark_char(group_marks(group)));
-  std::string name = row.expanded ? group.name : with_count(group.name, group.songs.count, "songs");
+  std::string name =
+      row.expanded ? group.name : with_count(group.name, group.songs.size(), "songs");
   return {group_prefix_column, prefix, group_name_column, name};
 }
 
 RowText song_text(const TreeRow& row, const Song& song) {
   const std::string& title = song.title ? *song.title : std::string();
   std::string prefix = box(expander_char(row), mark_char(song_marks(song)));
-  std::string name = row.expanded ? title : with_count(title, song.charts.count, "charts");
+  std::string name = row.expanded ? title : with_count(title, song.charts.size(), "charts");
   return {song_prefix_column, prefix, song_name_column, name};
 }
 
@@ -57,12 +58,12 @@ RowText chart_text(const Chart& chart) {
   return {chart_prefix_column, prefix, chart_name_column, name};
 }
 
-RowText row_text(const TreeRow& row, const GrowArray<SongGroup>& groups) {
-  const SongGroup& group = groups[row.group];
+RowText row_text(const TreeRow& row, const std::vector<SongGroup>& groups) {
+  const SongGroup& group = item_at(groups, row.group);
   if (is_group_row(row)) return group_text(row, group);
-  const Song& song = group.songs[row.song];
+  const Song& song = item_at(group.songs, row.song);
   if (is_song_row(row)) return song_text(row, song);
-  return chart_text(song.charts[row.chart]);
+  return chart_text(item_at(song.charts, row.chart));
 }
 
 void draw_row(int line, const RowText& text, bool is_cursor) {
@@ -72,12 +73,12 @@ void draw_row(int line, const RowText& text, bool is_cursor) {
   if (is_cursor) wattroff(stdscr, highlight_attribute());
 }
 
-void draw_list(const BrowserState& state, const GrowArray<SongGroup>& groups, int lines) {
+void draw_list(const BrowserState& state, const std::vector<SongGroup>& groups, int lines) {
   int row = 0;
-  for (int v = 0; v < state.top && row < state.rows.count; ++v)
+  for (int v = 0; v < state.top && row < row_count(state.rows); ++v)
     row = next_visible_row(state.rows, row);
-  for (int line = 0; line < lines && row < state.rows.count; ++line) {
-    draw_row(line, row_text(state.rows[row], groups), row == state.cursor);
+  for (int line = 0; line < lines && row < row_count(state.rows); ++line) {
+    draw_row(line, row_text(item_at(state.rows, row), groups), row == state.cursor);
     row = next_visible_row(state.rows, row);
   }
 }
@@ -96,7 +97,7 @@ std::string prompt_text(const BrowserState& state) {
 
 }  // namespace
 
-void draw_browser(const BrowserState& state, const GrowArray<SongGroup>& groups) {
+void draw_browser(const BrowserState& state, const std::vector<SongGroup>& groups) {
   int screen_lines = getmaxy(stdscr);
   int list_lines = std::min(state.list_height, screen_lines);
   wclear(stdscr);

@@ -15,4 +15,4 @@ constexpr const char* browser_quit_question = "Quit without changing any file? (
 // name part of the cursor row highlighted, the prompt line and the help lines, each cut
 // at the right edge; then refreshes. Walks the visible rows only as far as the last list
 // line.
-void draw_browser(const BrowserState& state, const GrowArray<SongGroup>& groups);
+void draw_browser(const BrowserState& state, const std::vector<SongGroup>& groups);

@@ -21,7 +21,7 @@ constexpr const char* help_toggles = "Toggle (A)ll, (S)ingle, (D)ouble";
 using BrowserDraw = ScreenTest;
 
 // Settles the scroll offset and draws one frame, as the loop does before reading a key.
-void draw_frame(BrowserState& state, const GrowArray<SongGroup>& groups) {
+void draw_frame(BrowserState& state, const std::vector<SongGroup>& groups) {
   settle_scroll(state);
   draw_browser(state, groups);
 }
@@ -35,7 +35,7 @@ bool span_is(int y, int from, int to, bool highlighted) {
 }
 
 TEST_F(BrowserDraw, FirstFrameListsCollapsedGroupsWithCountsAndHelp) {
-  GrowArray<SongGroup> groups =
+  std::vector<SongGroup> groups =
       make_library({make_test_group("Alpha", 12, 3), make_test_group("Beta", 1, 1), {"Empty", {}}});
   BrowserState state = make_browser_state(groups, 21);
   draw_frame(state, groups);
@@ -48,7 +48,7 @@ TEST_F(BrowserDraw, FirstFrameListsCollapsedGroupsWithCountsAndHelp) {
 }
 
 TEST_F(BrowserDraw, OnlyTheNamePartOfTheCursorRowIsHighlighted) {
-  GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 12, 3)});
+  std::vector<SongGroup> groups = make_library({make_test_group("Alpha", 12, 3)});
   BrowserState state = make_browser_state(groups, 21);
   draw_frame(state, groups);
   int end = static_cast<int>(std::string("+[ ] Alpha (12 songs)").size());
@@ -58,7 +58,7 @@ TEST_F(BrowserDraw, OnlyTheNamePartOfTheCursorRowIsHighlighted) {
 }
 
 TEST_F(BrowserDraw, SongAndChartRowsAtTheirColumns) {
-  GrowArray<SongGroup> groups = make_library(
+  std::vector<SongGroup> groups = make_library(
       {{"Alpha", {{"First", {single_hard, double_expert}}, {"Second", {single_hard}}}}});
   groups[0].songs[0].charts[1].selected = true;
   BrowserState state = make_browser_state(groups, 21);
@@ -84,7 +84,7 @@ TEST_F(BrowserDraw, SongAndChartRowsAtTheirColumns) {
 }
 
 TEST_F(BrowserDraw, FullySelectedRowsShowY) {
-  GrowArray<SongGroup> groups = make_library({{"Alpha", {{"First", {single_hard}}}}});
+  std::vector<SongGroup> groups = make_library({{"Alpha", {{"First", {single_hard}}}}});
   groups[0].songs[0].charts[0].selected = true;
   BrowserState state = make_browser_state(groups, 21);
   state.rows[0].expanded = true;
@@ -94,7 +94,7 @@ TEST_F(BrowserDraw, FullySelectedRowsShowY) {
 }
 
 TEST_F(BrowserDraw, NamesAreShownAsWritten) {
-  GrowArray<SongGroup> groups = make_library({{"100% %d", {{"Title %s %n", {}}}}});
+  std::vector<SongGroup> groups = make_library({{"100% %d", {{"Title %s %n", {}}}}});
   BrowserState state = make_browser_state(groups, 21);
   draw_frame(state, groups);
   EXPECT_EQ("+[Y] 100% %d (1 songs)", screen_line(0));
@@ -104,7 +104,7 @@ TEST_F(BrowserDraw, NamesAreShownAsWritten) {
 }
 
 TEST_F(BrowserDraw, EmptyLibraryShowsOnlyTheHelpLines) {
-  GrowArray<SongGroup> groups;
+  std::vector<SongGroup> groups;
   BrowserState state = make_browser_state(groups, 21);
   draw_frame(state, groups);
   for (int y = 0; y <= 21; ++y) EXPECT_EQ("", screen_line(y)) << y;
@@ -114,7 +114,7 @@ TEST_F(BrowserDraw, EmptyLibraryShowsOnlyTheHelpLines) {
 
 TEST_F(BrowserDraw, OverlongNameOnTheLastListLineLeavesTheFootClear) {
   std::string title(300, 'x');
-  GrowArray<SongGroup> groups = make_library({{"Alpha", {{title, {}}}}});
+  std::vector<SongGroup> groups = make_library({{"Alpha", {{title, {}}}}});
   BrowserState state = make_browser_state(groups, 1);
   close_screen();
   open_screen(4, 80);
@@ -135,7 +135,7 @@ struct ShortScreen : BrowserDraw {
     open_screen(10, 80);
     state.rows[0].expanded = true;
   }
-  GrowArray<SongGroup> groups =
+  std::vector<SongGroup> groups =
       make_library({make_test_group("Alpha", 20, 1), make_test_group("Beta", 2, 1)});
   BrowserState state = make_browser_state(groups, 7);
 
@@ -176,7 +176,7 @@ TEST_F(ShortScreen, CursorOnTheFirstListLineScrollsBackByOne) {
 }
 
 TEST_F(ShortScreen, LastRowLeavesTheLastListLineEmptyAndHomeShowsTheTop) {
-  state.cursor = previous_visible_row(state.rows, state.rows.count);
+  state.cursor = previous_visible_row(state.rows, row_count(state.rows));
   draw_frame(state, groups);
   EXPECT_EQ("+[ ] Beta (2 songs)", screen_line(5));
   EXPECT_EQ("", screen_line(6));
@@ -204,7 +204,7 @@ TEST_F(ShortScreen, CollapsingBelowTheCursorKeepsTheOffset) {
 }
 
 TEST_F(BrowserDraw, FourLineScreenKeepsTheCursorOnItsOneListLine) {
-  GrowArray<SongGroup> groups =
+  std::vector<SongGroup> groups =
       make_library({make_test_group("Alpha", 1, 1), make_test_group("Beta", 1, 1), {"Gamma", {}}});
   close_screen();
   open_screen(4, 80);
@@ -214,14 +214,14 @@ TEST_F(BrowserDraw, FourLineScreenKeepsTheCursorOnItsOneListLine) {
   EXPECT_EQ("", screen_line(1));
   EXPECT_EQ(help_keys, screen_line(2));
   EXPECT_EQ(help_toggles, screen_line(3));
-  state.cursor = previous_visible_row(state.rows, state.rows.count);
+  state.cursor = previous_visible_row(state.rows, row_count(state.rows));
   draw_frame(state, groups);
   EXPECT_EQ("+[Y] Gamma (0 songs)", screen_line(0));
   EXPECT_TRUE(is_highlighted(0, 5));
 }
 
 TEST_F(BrowserDraw, TwoAndOneLineScreensShowWhatFitsOfTheHelp) {
-  GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 1, 1)});
+  std::vector<SongGroup> groups = make_library({make_test_group("Alpha", 1, 1)});
   close_screen();
   open_screen(2, 80);
   BrowserState state = make_browser_state(groups, -1);
@@ -241,7 +241,7 @@ TEST_F(BrowserDraw, LongTitleIsCutAtTheRightEdgeWithoutHalfAWideCharacter) {
   close_screen();
   open_screen(24, 40);
   std::string title = std::string(30, 'x') + "日本 and on";
-  GrowArray<SongGroup> groups = make_library({{"Alpha", {{"A", {}}, {title, {}}, {"C", {}}}}});
+  std::vector<SongGroup> groups = make_library({{"Alpha", {{"A", {}}, {title, {}}, {"C", {}}}}});
   BrowserState state = make_browser_state(groups, 21);
   state.rows[0].expanded = true;
   state.cursor = 2;

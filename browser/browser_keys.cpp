@@ -12,10 +12,8 @@ namespace {
 constexpr int key_enter = 13;  // Enter, with newline translation off
 constexpr int key_space = 32;
 
-int row_count(const BrowserState& state) { return state.rows.count; }
-
 int last_visible_row(const BrowserState& state) {
-  return previous_visible_row(state.rows, row_count(state));
+  return previous_visible_row(state.rows, row_count(state.rows));
 }
 
 // A page is a list height of rows, and at least one row on a screen too small for a list.
@@ -28,13 +26,13 @@ void move_up(BrowserState& state) {
 
 void move_down(BrowserState& state) {
   int next = next_visible_row(state.rows, state.cursor);
-  state.cursor = next < row_count(state) ? next : 0;
+  state.cursor = next < row_count(state.rows) ? next : 0;
 }
 
 void page_down(BrowserState& state) {
-  for (int i = 0; i < page_rows(state) && state.cursor < row_count(state); ++i)
+  for (int i = 0; i < page_rows(state) && state.cursor < row_count(state.rows); ++i)
     state.cursor = next_visible_row(state.rows, state.cursor);
-  if (state.cursor == row_count(state)) state.cursor = last_visible_row(state);
+  if (state.cursor == row_count(state.rows)) state.cursor = last_visible_row(state);
 }
 
 void page_up(BrowserState& state) {
@@ -44,20 +42,20 @@ void page_up(BrowserState& state) {
 
 // Left: a collapsed song or a chart hands the collapse on to the row above it.
 void collapse_row(BrowserState& state) {
-  TreeRow& row = state.rows[state.cursor];
+  TreeRow& row = item_at(state.rows, state.cursor);
   if (is_chart_row(row))
     state.cursor = song_row_of(state.rows, state.cursor);
   else if (is_song_row(row) && !row.expanded)
     state.cursor = group_row_of(state.rows, state.cursor);
-  state.rows[state.cursor].expanded = false;
+  item_at(state.rows, state.cursor).expanded = false;
 }
 
 // Right: shows the row's children and steps onto the row after it.
 void expand_row(BrowserState& state) {
-  TreeRow& row = state.rows[state.cursor];
+  TreeRow& row = item_at(state.rows, state.cursor);
   if (is_chart_row(row)) return;
   row.expanded = true;
-  if (state.cursor + 1 < row_count(state)) ++state.cursor;
+  if (state.cursor + 1 < row_count(state.rows)) ++state.cursor;
 }
 
 void set_song(Song& song, bool selected) {
@@ -69,23 +67,23 @@ void set_group(SongGroup& group, bool selected) {
 }
 
 // Space or Enter: a fully selected group or song is cleared, anything else filled.
-void toggle_row(BrowserState& state, GrowArray<SongGroup>& groups) {
-  const TreeRow& row = state.rows[state.cursor];
-  SongGroup& group = groups[row.group];
+void toggle_row(BrowserState& state, std::vector<SongGroup>& groups) {
+  const TreeRow& row = item_at(state.rows, state.cursor);
+  SongGroup& group = item_at(groups, row.group);
   if (is_group_row(row)) return set_group(group, !group_marks(group).all);
-  Song& song = group.songs[row.song];
+  Song& song = item_at(group.songs, row.song);
   if (is_song_row(row)) return set_song(song, !song_marks(song).all);
-  Chart& chart = song.charts[row.chart];
+  Chart& chart = item_at(song.charts, row.chart);
   chart.selected = !chart.selected;
 }
 
-void toggle_all(GrowArray<SongGroup>& groups) {
+void toggle_all(std::vector<SongGroup>& groups) {
   bool all = std::all_of(groups.begin(), groups.end(),
                          [](const SongGroup& group) { return group_marks(group).all; });
   for (SongGroup& group : groups) set_group(group, !all);
 }
 
-bool all_of_mode_selected(const GrowArray<SongGroup>& groups, Mode mode) {
+bool all_of_mode_selected(const std::vector<SongGroup>& groups, Mode mode) {
   for (const SongGroup& group : groups)
     for (const Song& song : group.songs)
       for (const Chart& chart : song.charts)
@@ -93,7 +91,7 @@ bool all_of_mode_selected(const GrowArray<SongGroup>& groups, Mode mode) {
   return true;
 }
 
-void toggle_mode(GrowArray<SongGroup>& groups, Mode mode) {
+void toggle_mode(std::vector<SongGroup>& groups, Mode mode) {
   bool selected = !all_of_mode_selected(groups, mode);
   for (SongGroup& group : groups)
     for (Song& song : group.songs)
@@ -103,7 +101,7 @@ void toggle_mode(GrowArray<SongGroup>& groups, Mode mode) {
 
 }  // namespace
 
-bool handle_browser_key(BrowserState& state, GrowArray<SongGroup>& groups, int key) {
+bool handle_browser_key(BrowserState& state, std::vector<SongGroup>& groups, int key) {
   state.message.clear();
   if (state.prompt != BrowserPrompt::None) return handle_prompt_key(state, key);
   if (key == KEY_F(5)) return true;
@@ -111,7 +109,7 @@ bool handle_browser_key(BrowserState& state, GrowArray<SongGroup>& groups, int k
     state.prompt = BrowserPrompt::ConfirmQuit;
     return false;
   }
-  if (row_count(state) == 0) return false;  // nothing to move over, search or select
+  if (row_count(state.rows) == 0) return false;  // nothing to move over, search or select
   switch (key) {
   case KEY_UP:
   case 'k': move_up(state); break;

@@ -16,7 +16,7 @@ constexpr TestChart double_medium{Mode::Double, Difficulty::Medium, 8};
 
 // Rows: 0 Alpha, 1 A1, 2-3 its charts, 4 A2 (no charts), 5 A3, 6 its chart,
 //       7 Beta, 8 B1, 9 its chart, 10 Gamma (no songs).
-GrowArray<SongGroup> three_groups() {
+std::vector<SongGroup> three_groups() {
   return make_library({
       {"Alpha", {{"A1", {single_hard, double_medium}}, {"A2", {}}, {"A3", {single_easy}}}},
       {"Beta", {{"B1", {double_medium}}}},
@@ -25,11 +25,11 @@ GrowArray<SongGroup> three_groups() {
 }
 
 struct Browser {
-  GrowArray<SongGroup> groups;
+  std::vector<SongGroup> groups;
   BrowserState state;
 };
 
-Browser open_browser(GrowArray<SongGroup> groups, int list_height = 21) {
+Browser open_browser(std::vector<SongGroup> groups, int list_height = 21) {
   BrowserState state = make_browser_state(groups, list_height);
   return Browser{std::move(groups), std::move(state)};
 }
@@ -42,11 +42,11 @@ bool press(Browser& b, std::vector<int> keys) {
 }
 
 // The `selected` flags: "Y" or "." per chart, songs split by ",", groups by " | ".
-std::string selection(const GrowArray<SongGroup>& groups) {
+std::string selection(const std::vector<SongGroup>& groups) {
   std::string text;
   for (const SongGroup& group : groups) {
     if (!text.empty()) text += " | ";
-    for (int s = 0; s < group.songs.count; ++s) {
+    for (std::size_t s = 0; s < group.songs.size(); ++s) {
       if (s > 0) text += ",";
       for (const Chart& chart : group.songs[s].charts) text += chart.selected ? "Y" : ".";
     }
@@ -188,7 +188,7 @@ TEST(BrowserKeys, RightOnTheVeryLastRowOpensItInPlace) {
 
 // The first group open with its third song, the last, open; then the group closed from
 // its group row. `song_row` is the third song's row.
-Browser with_hidden_open_song(GrowArray<SongGroup> groups, int song_row) {
+Browser with_hidden_open_song(std::vector<SongGroup> groups, int song_row) {
   Browser b = open_browser(std::move(groups), 3);
   press(b, {KEY_RIGHT, KEY_DOWN, KEY_DOWN, KEY_RIGHT});
   EXPECT_TRUE(b.state.rows[song_row].expanded);
@@ -206,7 +206,7 @@ TEST(BrowserKeys, UpOntoAClosedGroupLandsOnTheGroupRow) {
 }
 
 TEST(BrowserKeys, EndPageDownAndWrapLandOnAClosedLastGroup) {
-  GrowArray<SongGroup> one_group = make_library(
+  std::vector<SongGroup> one_group = make_library(
       {{"Alpha", {{"A1", {single_hard}}, {"A2", {}}, {"A3", {single_easy, double_medium}}}}});
   Browser b = with_hidden_open_song(std::move(one_group), 4);
   press(b, {KEY_END});

@@ -48,7 +48,7 @@ void remove_last_char(std::string& text) {
 
 void collapse_opened_group(BrowserState& state) {
   int& group = state.search_start.opened_group;
-  if (group >= 0) state.rows[group].expanded = false;
+  if (group >= 0) item_at(state.rows, group).expanded = false;
   group = -1;
 }
 
@@ -56,8 +56,9 @@ void collapse_opened_group(BrowserState& state) {
 // remembers that, to undo it.
 void show_row(BrowserState& state, int row, bool undoable) {
   int group = group_row_of(state.rows, row);
-  if (!state.rows[group].expanded) {
-    state.rows[group].expanded = true;
+  TreeRow& group_row = item_at(state.rows, group);
+  if (!group_row.expanded) {
+    group_row.expanded = true;
     if (undoable) state.search_start.opened_group = group;
   }
   state.cursor = row;

@@ -12,7 +12,7 @@ constexpr int min_height_with_margin = 3;
 
 }  // namespace
 
-int visible_index(const GrowArray<TreeRow>& rows, int row) {
+int visible_index(const std::vector<TreeRow>& rows, int row) {
   int index = 0;
   for (int i = 0; i < row; i = next_visible_row(rows, i)) ++index;
   return index;
@@ -40,6 +40,6 @@ int settle_top(int cursor_index, int top, int list_height) {
 }
 
 void settle_scroll(BrowserState& state) {
-  if (state.rows.count == 0) return;
+  if (state.rows.empty()) return;
   state.top = settle_top(visible_index(state.rows, state.cursor), state.top, state.list_height);
 }

@@ -6,7 +6,7 @@
 #include "browser/browser.h"
 
 // How many visible rows come before visible row `row` (`row` must be visible).
-int visible_index(const GrowArray<TreeRow>& rows, int row);
+int visible_index(const std::vector<TreeRow>& rows, int row);
 
 // The offset one frame asks for when the cursor row is visible row `cursor_index` and
 // the list is scrolled by `top` with `list_height` lines; never below 0.

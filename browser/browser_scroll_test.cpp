@@ -62,7 +62,7 @@ TEST(BrowserScroll, SettledOffsetIsStableAndShowsTheCursor) {
 }
 
 TEST(BrowserScroll, VisibleIndexCountsOnlyVisibleRows) {
-  GrowArray<SongGroup> groups =
+  std::vector<SongGroup> groups =
       make_library({make_test_group("Alpha", 3, 2), make_test_group("Beta", 2, 1)});
   BrowserState state = make_browser_state(groups, 21);
   EXPECT_EQ(0, visible_index(state.rows, 0));
@@ -74,7 +74,7 @@ TEST(BrowserScroll, VisibleIndexCountsOnlyVisibleRows) {
 }
 
 TEST(BrowserScroll, SettlingWithoutRowsLeavesTheOffsetAlone) {
-  GrowArray<SongGroup> groups;
+  std::vector<SongGroup> groups;
   BrowserState state = make_browser_state(groups, 21);
   settle_scroll(state);
   EXPECT_EQ(0, state.top);

@@ -11,7 +11,7 @@ namespace {
 using BrowserLoop = ScreenTest;
 
 TEST_F(BrowserLoop, RunsKeysUntilF5) {
-  GrowArray<SongGroup> groups =
+  std::vector<SongGroup> groups =
       make_library({make_test_group("Alpha", 2, 2), make_test_group("Beta", 1, 1)});
   BrowserState state = make_browser_state(groups, 21);
   push_keys({KEY_RIGHT, KEY_RIGHT, ' ', KEY_DOWN, KEY_F(5), 'a'});
@@ -28,7 +28,7 @@ TEST_F(BrowserLoop, RunsKeysUntilF5) {
 }
 
 TEST_F(BrowserLoop, EndOfInputStopsTheLoopWithoutF5) {
-  GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 2, 2)});
+  std::vector<SongGroup> groups = make_library({make_test_group("Alpha", 2, 2)});
   BrowserState state = make_browser_state(groups, 21);
   push_keys({KEY_DOWN});
   EXPECT_EQ(ScreenExit::InputEnded, run_browser(state, groups));
@@ -37,7 +37,7 @@ TEST_F(BrowserLoop, EndOfInputStopsTheLoopWithoutF5) {
 TEST_F(BrowserLoop, SettlesTheScrollBeforeReadingAKey) {
   close_screen();
   open_screen(10, 80);
-  GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 30, 0)});
+  std::vector<SongGroup> groups = make_library({make_test_group("Alpha", 30, 0)});
   BrowserState state = make_browser_state(groups, 7);
   push_keys({KEY_RIGHT, KEY_NPAGE, KEY_NPAGE, KEY_F(5)});
   EXPECT_EQ(ScreenExit::Done, run_browser(state, groups));
@@ -49,7 +49,7 @@ TEST_F(BrowserLoop, SettlesTheScrollBeforeReadingAKey) {
 }
 
 TEST_F(BrowserLoop, EmptyLibraryEndsWithF5) {
-  GrowArray<SongGroup> groups;
+  std::vector<SongGroup> groups;
   BrowserState state = make_browser_state(groups, 21);
   push_keys({KEY_DOWN, KEY_END, KEY_RIGHT, ' ', 'a', KEY_F(5)});
   EXPECT_EQ(ScreenExit::Done, run_browser(state, groups));
@@ -58,7 +58,7 @@ TEST_F(BrowserLoop, EmptyLibraryEndsWithF5) {
 }
 
 TEST_F(BrowserLoop, TinyScreensKeepReadingKeys) {
-  GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 5, 1)});
+  std::vector<SongGroup> groups = make_library({make_test_group("Alpha", 5, 1)});
   for (int lines : {4, 3, 2, 1}) {
     close_screen();
     open_screen(lines, 80);
@@ -71,7 +71,7 @@ TEST_F(BrowserLoop, TinyScreensKeepReadingKeys) {
 }
 
 TEST_F(BrowserLoop, ResizeTakesTheNewHeightAndKeepsTheCursorOnScreen) {
-  GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 40, 0)});
+  std::vector<SongGroup> groups = make_library({make_test_group("Alpha", 40, 0)});
   BrowserState state = make_browser_state(groups, 21);
   state.rows[0].expanded = true;
   state.cursor = 20;
@@ -98,7 +98,7 @@ TEST_F(BrowserLoop, ResizeTakesTheNewHeightAndKeepsTheCursorOnScreen) {
 }
 
 TEST_F(BrowserLoop, HelpPageShowsUntilAnyKeyAndQuitNeedsAYes) {
-  GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 2, 2)});
+  std::vector<SongGroup> groups = make_library({make_test_group("Alpha", 2, 2)});
   BrowserState state = make_browser_state(groups, 21);
   push_keys({'?'});
   EXPECT_EQ(ScreenExit::InputEnded, run_browser(state, groups));

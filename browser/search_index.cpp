@@ -150,15 +150,16 @@ std::string fold_case(std::string_view text) {
   return out;
 }
 
-SearchIndex build_search_index(const GrowArray<TreeRow>& rows, const GrowArray<SongGroup>& groups) {
+SearchIndex build_search_index(const std::vector<TreeRow>& rows,
+                               const std::vector<SongGroup>& groups) {
   SearchIndex index;
-  for (int r = 0; r < rows.count; ++r) {
-    const TreeRow& row = rows[r];
-    const SongGroup& group = groups[row.group];
+  for (int r = 0; r < row_count(rows); ++r) {
+    const TreeRow& row = item_at(rows, r);
+    const SongGroup& group = item_at(groups, row.group);
     if (is_group_row(row)) {
       add_entry(index, r, group.name);
     } else if (is_song_row(row)) {
-      const std::optional<std::string>& title = group.songs[row.song].title;
+      const std::optional<std::string>& title = item_at(group.songs, row.song).title;
       add_entry(index, r, title ? *title : std::string_view());
     }
   }

@@ -28,7 +28,8 @@ struct SearchIndex {
 std::string fold_case(std::string_view text);
 
 // The index of every group and song row of `rows`.
-SearchIndex build_search_index(const GrowArray<TreeRow>& rows, const GrowArray<SongGroup>& groups);
+SearchIndex build_search_index(const std::vector<TreeRow>& rows,
+                               const std::vector<SongGroup>& groups);
 
 // The first row at or after row `from` whose name or title holds `folded_text`, else the
 // first such row from the start (wrapping); nothing when no row holds it.

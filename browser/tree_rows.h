@@ -3,9 +3,10 @@
 // Built once after the scan; afterwards only `expanded` changes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
-#include "library/grow_array.h"
 #include "library/library.h"
 
 struct TreeRow {
@@ -15,26 +16,41 @@ struct TreeRow {
   bool expanded;       // group and song rows: children shown
 };
 
+// The element at index `i` of the rows, groups, songs or charts. The browser counts rows,
+// and a row names its group, song and chart, with int (-1 for none); an index used here is
+// never negative.
+template <typename T>
+T& item_at(std::vector<T>& items, int i) {
+  return items[static_cast<std::size_t>(i)];
+}
+template <typename T>
+const T& item_at(const std::vector<T>& items, int i) {
+  return items[static_cast<std::size_t>(i)];
+}
+
+// The number of rows, as the browser counts them.
+inline int row_count(const std::vector<TreeRow>& rows) { return static_cast<int>(rows.size()); }
+
 // Whether `row` stands for a group, a song or a chart.
 inline bool is_group_row(const TreeRow& row) { return row.song < 0; }
 inline bool is_song_row(const TreeRow& row) { return row.song >= 0 && row.chart < 0; }
 inline bool is_chart_row(const TreeRow& row) { return row.chart >= 0; }
 
 // One row per group, song and chart, in library order, all collapsed.
-GrowArray<TreeRow> build_rows(const GrowArray<SongGroup>& groups);
+std::vector<TreeRow> build_rows(const std::vector<SongGroup>& groups);
 
 // The visible row after visible row `i`, or the row count when there is none.
-int next_visible_row(const GrowArray<TreeRow>& rows, int i);
+int next_visible_row(const std::vector<TreeRow>& rows, int i);
 
 // The visible row before row `i` (1 <= i <= row count; the row count gives the last
 // visible row).
-int previous_visible_row(const GrowArray<TreeRow>& rows, int i);
+int previous_visible_row(const std::vector<TreeRow>& rows, int i);
 
 // The group row that song or chart row `i` belongs to (`i` itself on a group row).
-int group_row_of(const GrowArray<TreeRow>& rows, int i);
+int group_row_of(const std::vector<TreeRow>& rows, int i);
 
 // The song row that chart row `i` belongs to (`i` itself on a group or song row).
-int song_row_of(const GrowArray<TreeRow>& rows, int i);
+int song_row_of(const std::vector<TreeRow>& rows, int i);
 
 // `all`: every chart selected (true without charts); `any`: at least one selected.
 struct Marks {

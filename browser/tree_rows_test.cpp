@@ -19,17 +19,17 @@ std::string describe_row(const TreeRow& row) {
 }
 
 // The visible rows in order, as the walk with next_visible_row finds them.
-std::string visible_rows(const GrowArray<TreeRow>& rows) {
+std::string visible_rows(const std::vector<TreeRow>& rows) {
   std::string text;
-  for (int i = 0; i < rows.count; i = next_visible_row(rows, i))
+  for (int i = 0; i < row_count(rows); i = next_visible_row(rows, i))
     text += (text.empty() ? "" : " ") + describe_row(rows[i]);
   return text;
 }
 
 // The same walk backwards with previous_visible_row, from the row count.
-std::string visible_rows_backwards(const GrowArray<TreeRow>& rows) {
+std::string visible_rows_backwards(const std::vector<TreeRow>& rows) {
   std::string text;
-  for (int i = rows.count; i > 0;) {
+  for (int i = row_count(rows); i > 0;) {
     i = previous_visible_row(rows, i);
     text = describe_row(rows[i]) + (text.empty() ? "" : " ") + text;
   }
@@ -38,7 +38,7 @@ std::string visible_rows_backwards(const GrowArray<TreeRow>& rows) {
 
 // Two groups: Alpha (a song with two charts, a song without charts), Beta (one song
 // with one chart), and an empty group Gamma.
-GrowArray<SongGroup> small_library() {
+std::vector<SongGroup> small_library() {
   return make_library({
       {"Alpha",
        {{"A1", {{Mode::Single, Difficulty::Hard, 12}, {Mode::Double, Difficulty::Easy, 4}}},
@@ -49,25 +49,25 @@ GrowArray<SongGroup> small_library() {
 }
 
 TEST(TreeRows, FollowLibraryOrderAllCollapsed) {
-  GrowArray<SongGroup> groups = small_library();
-  GrowArray<TreeRow> rows = build_rows(groups);
+  std::vector<SongGroup> groups = small_library();
+  std::vector<TreeRow> rows = build_rows(groups);
   std::string all;
   for (const TreeRow& row : rows) {
     all += (all.empty() ? "" : " ") + describe_row(row);
     EXPECT_FALSE(row.expanded);
   }
   EXPECT_EQ("g0 g0s0 g0s0c0 g0s0c1 g0s1 g1 g1s0 g1s0c0 g2", all);
-  EXPECT_EQ(0, build_rows(make_library({})).count);
+  EXPECT_TRUE(build_rows(make_library({})).empty());
 }
 
 TEST(TreeRows, OnlyGroupsAreVisibleAtFirst) {
-  GrowArray<TreeRow> rows = build_rows(small_library());
+  std::vector<TreeRow> rows = build_rows(small_library());
   EXPECT_EQ("g0 g1 g2", visible_rows(rows));
   EXPECT_EQ("g0 g1 g2", visible_rows_backwards(rows));
 }
 
 TEST(TreeRows, ChartsShowWhenGroupAndSongAreExpanded) {
-  GrowArray<TreeRow> rows = build_rows(small_library());
+  std::vector<TreeRow> rows = build_rows(small_library());
   rows[0].expanded = true;
   rows[1].expanded = true;
   rows[6].expanded = true;  // song B1 in a collapsed group: still hidden
@@ -79,28 +79,28 @@ TEST(TreeRows, ChartsShowWhenGroupAndSongAreExpanded) {
 }
 
 TEST(TreeRows, CollapsedGroupHidesItsExpandedSongs) {
-  GrowArray<TreeRow> rows = build_rows(small_library());
+  std::vector<TreeRow> rows = build_rows(small_library());
   rows[1].expanded = true;  // song A1 expanded, group Alpha collapsed
   EXPECT_EQ("g0 g1 g2", visible_rows(rows));
   EXPECT_EQ(0, previous_visible_row(rows, 5));  // from Beta up past A1's charts
 }
 
 TEST(TreeRows, LastVisibleRowOfAnExpandedLastGroup) {
-  GrowArray<SongGroup> groups =
+  std::vector<SongGroup> groups =
       make_library({{"Alpha", {{"A1", {{Mode::Single, Difficulty::Hard, 9}}}}}});
-  GrowArray<TreeRow> rows = build_rows(groups);
-  EXPECT_EQ(0, previous_visible_row(rows, rows.count));
+  std::vector<TreeRow> rows = build_rows(groups);
+  EXPECT_EQ(0, previous_visible_row(rows, row_count(rows)));
   rows[0].expanded = true;
-  EXPECT_EQ(1, previous_visible_row(rows, rows.count));
+  EXPECT_EQ(1, previous_visible_row(rows, row_count(rows)));
   rows[1].expanded = true;
-  EXPECT_EQ(2, previous_visible_row(rows, rows.count));
+  EXPECT_EQ(2, previous_visible_row(rows, row_count(rows)));
   rows[0].expanded = false;  // the song stays expanded, hidden in its group
-  EXPECT_EQ(0, previous_visible_row(rows, rows.count));
-  EXPECT_EQ(rows.count, next_visible_row(rows, 0));
+  EXPECT_EQ(0, previous_visible_row(rows, row_count(rows)));
+  EXPECT_EQ(row_count(rows), next_visible_row(rows, 0));
 }
 
 TEST(TreeRows, ParentRowsOfEachKind) {
-  GrowArray<TreeRow> rows = build_rows(small_library());
+  std::vector<TreeRow> rows = build_rows(small_library());
   EXPECT_EQ(0, group_row_of(rows, 0));
   EXPECT_EQ(0, group_row_of(rows, 3));
   EXPECT_EQ(5, group_row_of(rows, 7));
@@ -111,7 +111,7 @@ TEST(TreeRows, ParentRowsOfEachKind) {
 }
 
 TEST(TreeRows, MarksOfSongsAndGroups) {
-  GrowArray<SongGroup> groups = small_library();
+  std::vector<SongGroup> groups = small_library();
   Song& a1 = groups[0].songs[0];
   EXPECT_EQ(' ', mark_char(song_marks(a1)));
   EXPECT_EQ('Y', mark_char(song_marks(groups[0].songs[1])));  // no charts
@@ -130,7 +130,7 @@ TEST(TreeRows, MarksOfSongsAndGroups) {
 
 // Visibility straight from its definition: a song needs its group expanded, a chart its
 // group and its song.
-bool is_visible(const GrowArray<TreeRow>& rows, int i) {
+bool is_visible(const std::vector<TreeRow>& rows, int i) {
   const TreeRow& row = rows[i];
   if (is_group_row(row)) return true;
   if (!rows[group_row_of(rows, i)].expanded) return false;
@@ -145,11 +145,11 @@ TEST(TreeRows, WalksAgreeWithVisibilityOnMixedExpansions) {
     for (int g = 0; g < group_count; ++g)
       shape.push_back(make_test_group("G" + std::to_string(g), static_cast<int>(random() % 4),
                                       static_cast<int>(random() % 4)));
-    GrowArray<SongGroup> groups = make_library(shape);
-    GrowArray<TreeRow> rows = build_rows(groups);
+    std::vector<SongGroup> groups = make_library(shape);
+    std::vector<TreeRow> rows = build_rows(groups);
     for (TreeRow& row : rows) row.expanded = random() % 2 == 0;
     std::string expected;
-    for (int i = 0; i < rows.count; ++i)
+    for (int i = 0; i < row_count(rows); ++i)
       if (is_visible(rows, i)) expected += (expected.empty() ? "" : " ") + describe_row(rows[i]);
     EXPECT_EQ(expected, visible_rows(rows)) << "round " << round;
     EXPECT_EQ(expected, visible_rows_backwards(rows)) << "round " << round;

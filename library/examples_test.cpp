@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 // The demo library, scanned from a copy so the bundled files are never touched.
 struct ExamplesTest : testing::Test {
   TempDir dir;
-  GrowArray<SongGroup> groups;
+  std::vector<SongGroup> groups;
   void SetUp() override {
     fs::copy(fs::path(RERATE_EXAMPLES_DIR) / "Songs", fs::path(dir.path) / "Songs",
              fs::copy_options::recursive);
@@ -24,7 +24,7 @@ struct ExamplesTest : testing::Test {
 };
 
 // "group: title [folder/file] ..." per group, one line each.
-std::string describe(const GrowArray<SongGroup>& groups) {
+std::string describe(const std::vector<SongGroup>& groups) {
   std::string out;
   for (const SongGroup& group : groups) {
     out += group.name;
@@ -59,9 +59,9 @@ TEST_F(ExamplesTest, OnlyTheBrokenSongIsUnreadable) {
   for (const SongGroup& group : groups) {
     for (const Song& song : group.songs) {
       bool broken = song.folder == "Broken Song";
-      EXPECT_EQ(broken, song.charts.count == 0) << song.folder;
+      EXPECT_EQ(broken, song.charts.empty()) << song.folder;
       if (broken) {
-        EXPECT_EQ(0, song.charts.count);
+        EXPECT_TRUE(song.charts.empty());
         EXPECT_EQ("#ERROR#Broken Song", song.title.value_or(""));
       }
     }
@@ -71,7 +71,7 @@ TEST_F(ExamplesTest, OnlyTheBrokenSongIsUnreadable) {
 TEST_F(ExamplesTest, EveryReadableSongHasBothModesInAllSixDifficulties) {
   for (const SongGroup& group : groups) {
     for (const Song& song : group.songs) {
-      if (song.charts.count == 0) continue;
+      if (song.charts.empty()) continue;
       int found[mode_count][difficulty_count] = {};
       for (const Chart& chart : song.charts) {
         ++found[static_cast<int>(chart.mode)][static_cast<int>(chart.difficulty)];

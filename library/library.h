@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "library/grow_array.h"
 #include "songfile/chart_kind.h"
 #include "songfile/song_file.h"
 #include "songfile/song_reader.h"
@@ -36,7 +36,7 @@ struct Song {
   std::string folder;                // song folder name
   std::string file;                  // song file name inside the folder
   std::optional<std::string> title;  // never absent once the scan is done
-  GrowArray<Chart> charts;           // in file order
+  std::vector<Chart> charts;         // in file order
   FileStamp stamp{};                 // of the song file as it was read
   std::uint64_t hash = 0;            // of its bytes as they were read
   // The .ssc beside an .sm song file, if there is one.
@@ -46,7 +46,7 @@ struct Song {
 // One folder directly under Songs.
 struct SongGroup {
   std::string name;
-  GrowArray<Song> songs;  // sorted by title after the scan
+  std::vector<Song> songs;  // sorted by title after the scan
 };
 
 // "Songs/<group>/<folder>/<file>": the song file's path, relative to the working folder.

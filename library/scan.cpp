@@ -42,9 +42,9 @@ void read_song(const std::string& path, Song& song, FileBuffer& buffer, SongFiel
     song.stamp = *stamp;
     song.hash = content_hash(buffer.view());
     song.title = std::move(fields.title);
-    reserve(song.charts, static_cast<std::int32_t>(fields.charts.size()));
+    song.charts.reserve(fields.charts.size());  // exactly: the library keeps it for the run
     for (const FoundChart& found : fields.charts)
-      append(song.charts) = Chart{found.mode, found.difficulty, found.meter, false, found.digits};
+      song.charts.push_back(Chart{found.mode, found.difficulty, found.meter, false, found.digits});
   }
   if (!song.title) song.title = error_title + song.folder;
   trim_buffer(buffer);
@@ -111,7 +111,7 @@ void run_reader(ScanJob& job) {
   if (--job.readers_left == 0) job.finished.notify_all();
 }
 
-void list_group(ScanJob& job, std::int32_t group) {
+void list_group(ScanJob& job, std::uint32_t group) {
   std::string path = std::string(songs_folder) + '/' + job.group_names[group];
   auto folders = search_directory(path, DirPattern::Folders);
   if (!folders) return;  // kept, with no songs
@@ -137,11 +137,11 @@ void start_readers(ScanJob& job) {
 }
 
 template <typename T, typename KeyOf>
-void sort_by(GrowArray<T>& array, KeyOf key_of) {
+void sort_by(std::vector<T>& array, KeyOf key_of) {
   std::vector<std::string_view> keys;
-  keys.reserve(array.count);
+  keys.reserve(array.size());
   for (const T& item : array) keys.push_back(key_of(item));
-  apply_order(array.items, selection_sort_order(keys));
+  apply_order(array.data(), selection_sort_order(keys));
 }
 
 }  // namespace
@@ -151,7 +151,7 @@ bool start_scan(ScanJob& job) {
   if (!groups) return false;
   for (DirEntry& group : *groups) job.group_names.push_back(std::move(group.name));
   for (std::size_t g = 0; g < job.group_names.size(); ++g)
-    list_group(job, static_cast<std::int32_t>(g));
+    list_group(job, static_cast<std::uint32_t>(g));
   start_readers(job);
   return true;
 }
@@ -169,27 +169,27 @@ std::string scan_progress_path(const ScanJob& job) {
   return folder_path(job, slot) + '/' + slot.song.file;
 }
 
-bool finish_scan(ScanJob& job, GrowArray<SongGroup>& groups) {
+bool finish_scan(ScanJob& job, std::vector<SongGroup>& groups) {
   job.readers.clear();  // every reader has ended; this joins them
   if (job.out_of_memory.load(std::memory_order_relaxed)) return false;
-  std::vector<std::int32_t> song_counts(job.group_names.size());
+  std::vector<std::size_t> song_counts(job.group_names.size());
   for (const SongSlot& slot : job.slots)
     if (slot.found) ++song_counts[slot.group];
-  reserve(groups, static_cast<std::int32_t>(job.group_names.size()));
+  groups.reserve(job.group_names.size());
   for (std::size_t g = 0; g < job.group_names.size(); ++g) {
-    SongGroup& group = append(groups);
+    SongGroup& group = groups.emplace_back();
     group.name = std::move(job.group_names[g]);
-    reserve(group.songs, song_counts[g]);
+    group.songs.reserve(song_counts[g]);
   }
   for (SongSlot& slot : job.slots)
-    if (slot.found) append(groups[slot.group].songs) = std::move(slot.song);
+    if (slot.found) groups[slot.group].songs.push_back(std::move(slot.song));
   job.slots.clear();
   job.slots.shrink_to_fit();
   sort_library(groups);
   return true;
 }
 
-bool scan_library(GrowArray<SongGroup>& groups) {
+bool scan_library(std::vector<SongGroup>& groups) {
   ScanJob job;
   if (!start_scan(job)) return false;
   while (!wait_for_scan(job, std::chrono::milliseconds(100))) {
@@ -197,7 +197,7 @@ bool scan_library(GrowArray<SongGroup>& groups) {
   return finish_scan(job, groups);
 }
 
-void sort_library(GrowArray<SongGroup>& groups) {
+void sort_library(std::vector<SongGroup>& groups) {
   sort_by(groups, [](const SongGroup& group) -> std::string_view { return group.name; });
   for (SongGroup& group : groups)
     sort_by(group.songs, [](const Song& song) -> std::string_view { return *song.title; });

@@ -19,9 +19,9 @@
 
 // One song folder to look into, in folder order, and the song found there.
 struct SongSlot {
-  std::int32_t group;  // index into ScanJob::group_names
-  Song song;           // its folder is set when the slot is made
-  bool found;          // the folder holds a song file
+  std::uint32_t group;  // index into ScanJob::group_names
+  Song song;            // its folder is set when the slot is made
+  bool found;           // the folder holds a song file
 };
 
 // A scan under way.
@@ -50,11 +50,11 @@ std::string scan_progress_path(const ScanJob& job);
 // Fills `groups` with what the scan found, groups sorted by name and songs by title. The
 // scan must be over (wait_for_scan returned true). Returns false, filling nothing, when
 // memory ran out while the files were read.
-[[nodiscard]] bool finish_scan(ScanJob& job, GrowArray<SongGroup>& groups);
+[[nodiscard]] bool finish_scan(ScanJob& job, std::vector<SongGroup>& groups);
 
 // The whole scan at once, showing nothing. Returns false when Songs cannot be listed or
 // memory ran out.
-bool scan_library(GrowArray<SongGroup>& groups);
+bool scan_library(std::vector<SongGroup>& groups);
 
 // Sorts groups by name and, within each, songs by title (case-insensitive).
-void sort_library(GrowArray<SongGroup>& groups);
+void sort_library(std::vector<SongGroup>& groups);

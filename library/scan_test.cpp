@@ -22,16 +22,16 @@ struct ScanTest : testing::Test {
   void folder(const std::string& relative) {
     fs::create_directories(dir.path + "/Songs/" + relative);
   }
-  GrowArray<SongGroup> scan() {
+  std::vector<SongGroup> scan() {
     WorkingDir here(dir.path);
-    GrowArray<SongGroup> groups;
+    std::vector<SongGroup> groups;
     EXPECT_TRUE(scan_library(groups));
     return groups;
   }
 };
 
 // "group: title [folder/file], ..." per group, one line each.
-std::string describe(const GrowArray<SongGroup>& groups) {
+std::string describe(const std::vector<SongGroup>& groups) {
   std::string out;
   for (const SongGroup& group : groups) {
     out += group.name + ":";
@@ -70,8 +70,8 @@ TEST_F(ScanTest, GivesErrorTitlesToUnreadableAndUntitledSongs) {
       "g: #ERROR#Broken [Broken/x.sm] #ERROR#Empty title [Empty title/x.sm] "
       "#ERROR#Untitled [Untitled/x.sm] 0 Fine [Fine/x.sm]\n",
       describe(groups));
-  EXPECT_EQ(0, groups[0].songs[0].charts.count);  // unreadable: no charts at all
-  EXPECT_EQ(1, groups[0].songs[2].charts.count);  // untitled but read
+  EXPECT_TRUE(groups[0].songs[0].charts.empty());   // unreadable: no charts at all
+  EXPECT_EQ(1u, groups[0].songs[2].charts.size());  // untitled but read
 }
 
 TEST_F(ScanTest, TakesTheFirstSongFileByNameAndIgnoresEverythingElse) {
@@ -115,26 +115,26 @@ TEST_F(ScanTest, FollowsSymbolicLinksToGroupsAndSongFolders) {
 
 TEST_F(ScanTest, FailsOnlyWhenSongsCannotBeListed) {
   WorkingDir here(dir.path);
-  GrowArray<SongGroup> groups;
+  std::vector<SongGroup> groups;
   EXPECT_FALSE(scan_library(groups));
   fs::create_directory(dir.path + "/Songs");
   EXPECT_TRUE(scan_library(groups));
-  EXPECT_EQ(0, groups.count);
+  EXPECT_TRUE(groups.empty());
 }
 
 TEST(ScanCorpus, ReadsTheRealLibrary) {
   std::string corpus = corpus_dir();
   if (corpus.empty()) GTEST_SKIP() << "../shared/corpus is absent: no real library to scan";
   WorkingDir here(corpus);
-  GrowArray<SongGroup> groups;
+  std::vector<SongGroup> groups;
   ASSERT_TRUE(scan_library(groups));
   int songs = 0;
   int charts = 0;
   std::vector<std::string> names;
   for (const SongGroup& group : groups) {
     names.push_back(group.name);
-    songs += group.songs.count;
-    for (const Song& song : group.songs) charts += song.charts.count;
+    songs += group.songs.size();
+    for (const Song& song : group.songs) charts += song.charts.size();
   }
   EXPECT_EQ((std::vector<std::string>{"Community Mix", "Dance! @ Anime Destiny 2022",
                                       "Easy As Pie 2", "HARDCORE NEZUMBxC",

@@ -162,7 +162,7 @@ int finish_batch(std::vector<FileJob>& batch, JournalWriter& journal, int& numbe
 }
 
 // The song files with a selected chart, in library order.
-std::vector<FileJob> selected_files(const GrowArray<SongGroup>& groups, const ScaleTable& table) {
+std::vector<FileJob> selected_files(const std::vector<SongGroup>& groups, const ScaleTable& table) {
   std::vector<FileJob> jobs;
   for (const SongGroup& group : groups)
     for (const Song& song : group.songs) {
@@ -177,7 +177,7 @@ std::vector<FileJob> selected_files(const GrowArray<SongGroup>& groups, const Sc
 
 }  // namespace
 
-RewriteOutcome rewrite_library(const GrowArray<SongGroup>& groups, const ScaleTable& table,
+RewriteOutcome rewrite_library(const std::vector<SongGroup>& groups, const ScaleTable& table,
                                std::FILE* report) {
   ignore_write_signals();
   RewriteOutcome outcome;

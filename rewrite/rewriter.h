@@ -24,5 +24,5 @@ struct RewriteOutcome {
 // undo journal in the working folder, named by the report's last line; no file is
 // replaced when the journal cannot be created. An interrupt, termination or hang-up
 // signal stops the run after the batch of files being written, with one more line.
-RewriteOutcome rewrite_library(const GrowArray<SongGroup>& groups, const ScaleTable& table,
+RewriteOutcome rewrite_library(const std::vector<SongGroup>& groups, const ScaleTable& table,
                                std::FILE* report);

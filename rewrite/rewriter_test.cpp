@@ -30,7 +30,7 @@ namespace {
 
 // The report `rewrite_library` gives for the library, without its last line, which names
 // the undo journal.
-std::string rewrite_with_report(const GrowArray<SongGroup>& groups, const ScaleTable& table) {
+std::string rewrite_with_report(const std::vector<SongGroup>& groups, const ScaleTable& table) {
   char* text = nullptr;
   std::size_t size = 0;
   std::FILE* report = open_memstream(&text, &size);
@@ -43,7 +43,7 @@ std::string rewrite_with_report(const GrowArray<SongGroup>& groups, const ScaleT
   return out;
 }
 
-Song& find_song(GrowArray<SongGroup>& groups, std::string_view folder) {
+Song& find_song(std::vector<SongGroup>& groups, std::string_view folder) {
   for (SongGroup& group : groups)
     for (Song& song : group.songs)
       if (song.folder == folder) return song;
@@ -64,7 +64,7 @@ bool has_temporary_file(const std::string& root) {
 struct RewriteLibrary : testing::Test {
   TempDir dir;
   WorkingDir cwd{dir.path};
-  GrowArray<SongGroup> groups;
+  std::vector<SongGroup> groups;
 
   void add_song(const std::string& group, const std::string& folder, std::string_view bytes) {
     write_file(file_of(group, folder), bytes);
@@ -73,7 +73,7 @@ struct RewriteLibrary : testing::Test {
     return dir.path + "/Songs/" + group + "/" + folder + "/song.sm";
   }
   void scan() {
-    groups = GrowArray<SongGroup>();
+    groups = std::vector<SongGroup>();
     ASSERT_TRUE(scan_library(groups));
   }
 };

@@ -35,7 +35,7 @@ TEST(Undo, AKilledRewriteIsUndoneForExactlyTheFilesItReplaced) {
           notes("dance-single", "Hard", "012", measures) + notes("dance-double", "Edit", "9")));
       write_file(paths.back(), originals.back());
     }
-    GrowArray<SongGroup> groups;
+    std::vector<SongGroup> groups;
     ASSERT_TRUE(scan_library(groups));
     for (Song& song : groups[0].songs)
       for (Chart& chart : song.charts) chart.selected = true;

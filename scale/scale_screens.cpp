@@ -13,7 +13,7 @@ ScreenExit run_scale_screens(ScaleChoices& choices) {
   }
 }
 
-ScreenExit run_choice_screens(BrowserState& browser, GrowArray<SongGroup>& groups,
+ScreenExit run_choice_screens(BrowserState& browser, std::vector<SongGroup>& groups,
                               ScaleTable& table) {
   ScaleChoices choices;
   for (;;) {

@@ -21,5 +21,5 @@ ScreenExit run_scale_screens(ScaleChoices& choices);
 // Runs the browser and then the scale screens, back to the browser on Esc on the options
 // screen, until the last scale screen is confirmed (Done: `table` is filled), the user
 // quits (Quit) or the keyboard input ends (InputEnded).
-ScreenExit run_choice_screens(BrowserState& browser, GrowArray<SongGroup>& groups,
+ScreenExit run_choice_screens(BrowserState& browser, std::vector<SongGroup>& groups,
                               ScaleTable& table);

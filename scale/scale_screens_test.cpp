@@ -95,7 +95,7 @@ TEST_F(ScaleScreensTest, InputEndingBeforeTheLastScreenIsConfirmedGivesNothing) 
 // Esc on the options screen goes back to the browser, Esc on a scale screen to the
 // screen before, and then to the options screen; the choices made stay.
 TEST_F(ScaleScreensTest, EscGoesBackAScreenKeepingTheChoices) {
-  GrowArray<SongGroup> groups = make_library({make_test_group("Alpha", 1, 1)});
+  std::vector<SongGroup> groups = make_library({make_test_group("Alpha", 1, 1)});
   BrowserState browser = make_browser_state(groups, 21);
   push_key_list({KEY_F(5), 27, ' ', KEY_F(5), enter, KEY_UP, enter, KEY_LEFT, enter, 27, 27, enter,
                  enter, KEY_RIGHT, enter});

@@ -1,18 +1,18 @@
 // tests/support/library_builder.cpp: in-memory song libraries.
 #include "tests/support/library_builder.h"
 
-GrowArray<SongGroup> make_library(const std::vector<TestGroup>& groups) {
-  GrowArray<SongGroup> library;
+std::vector<SongGroup> make_library(const std::vector<TestGroup>& groups) {
+  std::vector<SongGroup> library;
   for (const TestGroup& test_group : groups) {
-    SongGroup& group = append(library);
+    SongGroup& group = library.emplace_back();
     group.name = test_group.name;
     for (const TestSong& test_song : test_group.songs) {
-      Song& song = append(group.songs);
+      Song& song = group.songs.emplace_back();
       song.folder = test_song.title;
       song.file = test_song.title + ".sm";
       song.title = test_song.title;
       for (const TestChart& c : test_song.charts)
-        append(song.charts) = Chart{c.mode, c.difficulty, c.meter, c.selected, MeterDigits{}};
+        song.charts.push_back(Chart{c.mode, c.difficulty, c.meter, c.selected, MeterDigits{}});
     }
   }
   return library;

@@ -25,7 +25,7 @@ struct TestGroup {
 };
 
 // The library of `groups`, in the order given (as the scan leaves it sorted).
-GrowArray<SongGroup> make_library(const std::vector<TestGroup>& groups);
+std::vector<SongGroup> make_library(const std::vector<TestGroup>& groups);
 
 // A group `name` of `song_count` songs titled "Song 1", "Song 2", ..., each with
 // `charts_per_song` charts: Single Beginner, Single Easy, ... Single Edit, then Double
