@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/choice_screens.h"
 #include "app/command_line.h"
 #include "browser/browser.h"
 #include "library/dir_search.h"
@@ -16,7 +17,6 @@
 #include "rewrite/replace_file.h"
 #include "rewrite/rewriter.h"
 #include "rewrite/undo.h"
-#include "scale/scale_screens.h"
 #include "terminal/help_screen.h"
 #include "terminal/progress_line.h"
 #include "terminal/terminal.h"

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "terminal/text.h"
+#include "songfile/text.h"
 
 namespace {
 

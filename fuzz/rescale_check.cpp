@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "library/scale_table.h"
 #include "rewrite/splice.h"
-#include "scale/scale_table.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <array>
 
 #include "songfile/song_reader.h"
-#include "terminal/text.h"
+#include "songfile/text.h"
 
 namespace {
 

@@ -23,7 +23,7 @@
 #include "rewrite/journal.h"
 #include "rewrite/replace_file.h"
 #include "rewrite/splice.h"
-#include "terminal/text.h"
+#include "songfile/text.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "library/library.h"
-#include "scale/scale_table.h"
+#include "library/scale_table.h"
 
 // What became of a rewrite.
 struct RewriteOutcome {

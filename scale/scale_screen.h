@@ -2,8 +2,8 @@
 // difficulty that is set on its own, with a preview of meters 7 to 19.
 #pragma once
 
+#include "library/scale_table.h"
 #include "scale/options_screen.h"
-#include "scale/scale_table.h"
 
 // The steps chosen so far and the screen being shown.
 struct ScaleState {

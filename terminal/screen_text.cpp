@@ -5,7 +5,7 @@
 
 #include <cwchar>
 
-#include "terminal/text.h"
+#include "songfile/text.h"
 
 namespace {
 

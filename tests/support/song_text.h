@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "scale/scale_table.h"
+#include "library/scale_table.h"
 #include "songfile/song_reader.h"
 
 // One NOTES block as song files usually lay it out, one field per line.

@@ -1,5 +1,5 @@
-// terminal/text_test.cpp: control characters in library texts, escaped; other texts kept.
-#include "terminal/text.h"
+// songfile/text_test.cpp: control characters in library texts, escaped; other texts kept.
+#include "songfile/text.h"
 
 #include <gtest/gtest.h>
 

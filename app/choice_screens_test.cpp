@@ -1,6 +1,6 @@
-// scale/scale_screens_test.cpp: the options and scale screens run together from the
+// app/choice_screens_test.cpp: the options and scale screens run together from the
 // keyboard.
-#include "scale/scale_screens.h"
+#include "app/choice_screens.h"
 
 #include <gtest/gtest.h>
 

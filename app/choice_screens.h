@@ -1,5 +1,5 @@
-// scale/scale_screens.h: the options screen and then the scale screens, in turn, and the
-// way back and forth between them and the browser.
+// app/choice_screens.h: the screens on which the user chooses, in turn: the browser, the
+// options screen and the scale screens, and the way back and forth between them.
 #pragma once
 
 #include "browser/browser.h"

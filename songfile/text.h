@@ -1,4 +1,4 @@
-// terminal/text.h: library texts (group, folder and file names, titles) as the screens
+// songfile/text.h: library texts (group, folder and file names, titles) as the screens
 // and the report show them. Texts are taken as UTF-8 where they are valid UTF-8; any other
 // byte stands for itself.
 #pragma once

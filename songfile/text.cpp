@@ -1,5 +1,5 @@
-// terminal/text.cpp: UTF-8 decoding and the escaped form of control characters.
-#include "terminal/text.h"
+// songfile/text.cpp: UTF-8 decoding and the escaped form of control characters.
+#include "songfile/text.h"
 
 namespace {
 

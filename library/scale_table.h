@@ -1,4 +1,4 @@
-// scale/scale_table.h: the divisors chosen per mode and difficulty, and the meter
+// library/scale_table.h: the divisors chosen per mode and difficulty, and the meter
 // conversion that the preview and the rewrite share.
 #pragma once
 

@@ -1,5 +1,5 @@
-// scale/scale_table_test.cpp: the meter conversion.
-#include "scale/scale_table.h"
+// library/scale_table_test.cpp: the meter conversion.
+#include "library/scale_table.h"
 
 #include <gtest/gtest.h>
 

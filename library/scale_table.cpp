@@ -1,5 +1,5 @@
-// scale/scale_table.cpp: the meter conversion.
-#include "scale/scale_table.h"
+// library/scale_table.cpp: the meter conversion.
+#include "library/scale_table.h"
 
 int convert_meter(int meter, int step) {
   // One rounding per statement (no fused multiply-add), so every intermediate is an

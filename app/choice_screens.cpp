@@ -1,6 +1,6 @@
-// scale/scale_screens.cpp: the options screen, then the scale screens it asked for, and
-// the way back to the browser.
-#include "scale/scale_screens.h"
+// app/choice_screens.cpp: the browser, the options screen, the scale screens it asked
+// for, and the ways back.
+#include "app/choice_screens.h"
 
 ScreenExit run_scale_screens(ScaleChoices& choices) {
   for (;;) {
