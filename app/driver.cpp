@@ -19,6 +19,7 @@
 #include "rewrite/undo.h"
 #include "terminal/help_screen.h"
 #include "terminal/progress_line.h"
+#include "terminal/screen_text.h"
 #include "terminal/terminal.h"
 
 namespace {
@@ -112,7 +113,7 @@ int run_phases(Phase& phase) {
     std::fprintf(stderr, "rerate: %s\n", error.c_str());
     return 1;
   }
-  int screen_lines = getmaxy(stdscr);
+  int lines = screen_lines();
   if (!is_directory("Songs")) return show_error_screen(session, songs_missing);
 
   std::vector<SongGroup> groups;
@@ -123,7 +124,7 @@ int run_phases(Phase& phase) {
     return report_out_of_memory(phase);
   }
 
-  BrowserState browser = make_browser_state(groups, screen_lines - 3);
+  BrowserState browser = make_browser_state(groups, lines - 3);
   set_up_colours();
   ScaleTable table{};
   ScreenExit exit = run_choice_screens(browser, groups, table);

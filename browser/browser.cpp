@@ -6,6 +6,7 @@
 #include "browser/browser_draw.h"
 #include "browser/browser_scroll.h"
 #include "terminal/help_screen.h"
+#include "terminal/screen_text.h"
 #include "terminal/terminal.h"
 
 namespace {
@@ -44,14 +45,14 @@ BrowserState make_browser_state(const std::vector<SongGroup>& groups, int list_h
 ScreenExit run_browser(BrowserState& state, std::vector<SongGroup>& groups) {
   state.quit = false;
   // The terminal may have been resized while another screen was shown.
-  resize_browser(state, getmaxy(stdscr));
+  resize_browser(state, screen_lines());
   for (;;) {
     settle_scroll(state);
     draw_browser(state, groups);
     std::optional<int> key = read_key();
     if (!key) return ScreenExit::InputEnded;
-    if (*key == KEY_RESIZE) {
-      resize_browser(state, getmaxy(stdscr));
+    if (*key == resize_key) {
+      resize_browser(state, screen_lines());
     } else if (*key == help_key && state.prompt == BrowserPrompt::None) {
       if (!show_page_until_key(browser_help_page)) return ScreenExit::InputEnded;
     } else if (handle_browser_key(state, groups, *key)) {

@@ -5,8 +5,6 @@
 // line is cut at the right edge of the screen.
 #include "browser/browser_draw.h"
 
-#include <curses.h>
-
 #include <algorithm>
 #include <string>
 
@@ -68,9 +66,7 @@ RowText row_text(const TreeRow& row, const std::vector<SongGroup>& groups) {
 
 void draw_row(int line, const RowText& text, bool is_cursor) {
   put_text(line, text.prefix_column, text.prefix);
-  if (is_cursor) wattron(stdscr, highlight_attribute());
-  put_text(line, text.name_column, text.name);
-  if (is_cursor) wattroff(stdscr, highlight_attribute());
+  put_text(line, text.name_column, text.name, is_cursor ? TextStyle::Highlight : TextStyle::Plain);
 }
 
 void draw_list(const BrowserState& state, const std::vector<SongGroup>& groups, int lines) {
@@ -98,18 +94,17 @@ std::string prompt_text(const BrowserState& state) {
 }  // namespace
 
 void draw_browser(const BrowserState& state, const std::vector<SongGroup>& groups) {
-  int screen_lines = getmaxy(stdscr);
-  int list_lines = std::min(state.list_height, screen_lines);
-  wclear(stdscr);
+  int lines = screen_lines();
+  int list_lines = std::min(state.list_height, lines);
+  clear_screen();
   draw_list(state, groups, list_lines);
-  put_text(screen_lines - 2, 0, browser_help_keys);
-  put_text(screen_lines - 1, 0, browser_help_toggles);
+  put_text(lines - 2, 0, browser_help_keys);
+  put_text(lines - 1, 0, browser_help_toggles);
   // On a screen too short for a line of its own, the prompt takes a help line's place.
   std::string prompt = prompt_text(state);
   if (!prompt.empty()) {
-    wmove(stdscr, std::max(screen_lines - 3, 0), 0);
-    wclrtoeol(stdscr);
-    put_text(std::max(screen_lines - 3, 0), 0, prompt);
+    clear_line(std::max(lines - 3, 0));
+    put_text(std::max(lines - 3, 0), 0, prompt);
   }
-  wrefresh(stdscr);
+  show_screen();
 }

@@ -1,4 +1,4 @@
-// browser/browser_draw.h: one frame of the selection browser, painted on stdscr.
+// browser/browser_draw.h: one frame of the selection browser, painted on the screen.
 #pragma once
 
 #include "browser/browser.h"

@@ -1,8 +1,6 @@
 // browser/browser_keys.cpp: what each key does to the cursor, the rows' `expanded`
 // flags and the charts' `selected` flags, and which keys open the prompt line. No curses
 // call is made here; the key codes are plain numbers.
-#include <curses.h>
-
 #include <algorithm>
 
 #include "browser/browser.h"
@@ -104,25 +102,25 @@ void toggle_mode(std::vector<SongGroup>& groups, Mode mode) {
 bool handle_browser_key(BrowserState& state, std::vector<SongGroup>& groups, int key) {
   state.message.clear();
   if (state.prompt != BrowserPrompt::None) return handle_prompt_key(state, key);
-  if (key == KEY_F(5)) return true;
+  if (key == f5_key) return true;
   if (key == 'q' || key == escape_key) {
     state.prompt = BrowserPrompt::ConfirmQuit;
     return false;
   }
   if (row_count(state.rows) == 0) return false;  // nothing to move over, search or select
   switch (key) {
-  case KEY_UP:
+  case up_key:
   case 'k': move_up(state); break;
-  case KEY_DOWN:
+  case down_key:
   case 'j': move_down(state); break;
-  case KEY_NPAGE: page_down(state); break;
-  case KEY_PPAGE: page_up(state); break;
-  case KEY_HOME:
+  case page_down_key: page_down(state); break;
+  case page_up_key: page_up(state); break;
+  case home_key:
   case 'g': state.cursor = 0; break;
-  case KEY_END:
+  case end_key:
   case 'G': state.cursor = last_visible_row(state); break;
-  case KEY_LEFT: collapse_row(state); break;
-  case KEY_RIGHT: expand_row(state); break;
+  case left_key: collapse_row(state); break;
+  case right_key: expand_row(state); break;
   case key_space:
   case key_enter: toggle_row(state, groups); break;
   case 'a': toggle_all(groups); break;

@@ -1,7 +1,5 @@
 // browser/browser_prompt.cpp: the search and the quit question, both asked on the line
 // above the help lines. No curses call is made here; the key codes are plain numbers.
-#include <curses.h>
-
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,7 +10,7 @@ namespace {
 
 constexpr int enter_key = 13;  // Enter, with newline translation off
 constexpr int delete_key = 127;
-constexpr int backspace_key = 8;
+constexpr int control_h_key = 8;
 
 // A byte that may be part of the search text: printable ASCII, or any byte of a UTF-8
 // character (the keyboard sends those one byte at a time).
@@ -99,9 +97,9 @@ void cancel_search(BrowserState& state) {
 }
 
 void handle_search_key(BrowserState& state, int key) {
-  if (key == enter_key || key == KEY_ENTER) return finish_search(state);
+  if (key == enter_key || key == keypad_enter_key) return finish_search(state);
   if (key == escape_key) return cancel_search(state);
-  if (key == KEY_BACKSPACE || key == delete_key || key == backspace_key) {
+  if (key == backspace_key || key == delete_key || key == control_h_key) {
     remove_last_char(state.search_text);
   } else if (is_text_byte(key)) {
     state.search_text += static_cast<char>(key);

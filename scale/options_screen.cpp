@@ -1,8 +1,6 @@
 // scale/options_screen.cpp: the options screen's keys, drawing and loop.
 #include "scale/options_screen.h"
 
-#include <curses.h>
-
 #include <cstdio>
 #include <string_view>
 
@@ -35,9 +33,7 @@ char box_mark(bool on) { return on ? 'Y' : ' '; }
 
 // Draws one item, highlighted over its whole text when it is the current one.
 void draw_item(bool current, int y, const char* text) {
-  if (current) wattron(stdscr, highlight_attribute());
-  put_text(y, 0, text);
-  if (current) wattroff(stdscr, highlight_attribute());
+  put_text(y, 0, text, current ? TextStyle::Highlight : TextStyle::Plain);
 }
 
 }  // namespace
@@ -46,8 +42,8 @@ OptionsState make_options_state() { return OptionsState{false, false, 0}; }
 
 bool handle_options_key(OptionsState& state, int key) {
   switch (key) {
-  case KEY_DOWN: state.item = (state.item + 1) % options_item_count; break;
-  case KEY_UP: state.item = (state.item + options_item_count - 1) % options_item_count; break;
+  case down_key: state.item = (state.item + 1) % options_item_count; break;
+  case up_key: state.item = (state.item + options_item_count - 1) % options_item_count; break;
   case space_key:
   case enter_key:
     if (state.item == 0)
@@ -63,7 +59,7 @@ bool handle_options_key(OptionsState& state, int key) {
 }
 
 void draw_options_screen(const OptionsState& state) {
-  wclear(stdscr);
+  clear_screen();
   char text[64];
   std::snprintf(text, sizeof text, "[%c] Use different multiplier for Single/Double",
                 box_mark(state.per_mode));
@@ -72,7 +68,7 @@ void draw_options_screen(const OptionsState& state) {
                 box_mark(state.per_difficulty));
   draw_item(state.item == 1, 1, text);
   draw_item(state.item == continue_item, continue_line, "Continue");
-  wrefresh(stdscr);
+  show_screen();
 }
 
 ScreenExit run_options_screen(OptionsState& state) {

@@ -21,7 +21,7 @@ OptionsState make_options_state();
 // `state.back` is set).
 bool handle_options_key(OptionsState& state, int key);
 
-// Paints the options screen on stdscr.
+// Paints the options screen.
 void draw_options_screen(const OptionsState& state);
 
 // Runs the options screen until "Continue" is chosen (Done), Esc is pressed (Back) or

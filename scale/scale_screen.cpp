@@ -1,8 +1,6 @@
 // scale/scale_screen.cpp: the scale screens' keys, drawing and loop.
 #include "scale/scale_screen.h"
 
-#include <curses.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -100,8 +98,8 @@ int shown_step(const ScaleState& state) {
 
 bool handle_scale_key(ScaleState& state, int key) {
   switch (key) {
-  case KEY_LEFT: set_covered_steps(state, std::max(shown_step(state) - 1, first_step)); break;
-  case KEY_RIGHT: set_covered_steps(state, std::min(shown_step(state) + 1, last_step)); break;
+  case left_key: set_covered_steps(state, std::max(shown_step(state) - 1, first_step)); break;
+  case right_key: set_covered_steps(state, std::min(shown_step(state) + 1, last_step)); break;
   case space_key:
   case enter_key: return next_screen(state);
   case escape_key: state.back = !previous_screen(state); return state.back;
@@ -110,7 +108,7 @@ bool handle_scale_key(ScaleState& state, int key) {
 }
 
 void draw_scale_screen(const ScaleState& state) {
-  wclear(stdscr);
+  clear_screen();
   int y = 0;
   if (state.mode_pos != -1) {
     std::string name(mode_name(static_cast<Mode>(state.mode_pos)));
@@ -130,7 +128,7 @@ void draw_scale_screen(const ScaleState& state) {
     std::snprintf(line, sizeof line, "%2d -> %2d", meter, convert_meter(meter, step));
     put_text(y + 3 + (meter - first_preview_meter), 0, line);
   }
-  wrefresh(stdscr);
+  show_screen();
 }
 
 ScreenExit run_scale_screen_loop(ScaleState& state) {

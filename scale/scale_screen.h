@@ -35,7 +35,7 @@ int shown_step(const ScaleState& state);
 // the one before.
 bool handle_scale_key(ScaleState& state, int key);
 
-// Paints the current scale screen on stdscr.
+// Paints the current scale screen.
 void draw_scale_screen(const ScaleState& state);
 
 // Runs the scale screens until the last is confirmed (Done), Esc is pressed on the first

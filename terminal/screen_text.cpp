@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "songfile/text.h"
+#include "terminal/terminal.h"
 
 namespace {
 
@@ -52,10 +53,23 @@ std::string fit_to_width(std::string_view text, int columns) {
   return out;
 }
 
-void put_text(int y, int x, std::string_view text) {
+void put_text(int y, int x, std::string_view text, TextStyle style) {
   int columns = getmaxx(stdscr) - x;
   if (y < 0 || y >= getmaxy(stdscr) || x < 0 || columns <= 0) return;
   std::string shown = fit_to_width(escape_controls(text), columns);
   if (shown.empty()) return;
+  if (style == TextStyle::Highlight) wattron(stdscr, highlight_attribute());
   mvwaddnstr(stdscr, y, x, shown.data(), static_cast<int>(shown.size()));
+  if (style == TextStyle::Highlight) wattroff(stdscr, highlight_attribute());
 }
+
+int screen_lines() { return getmaxy(stdscr); }
+
+void clear_screen() { wclear(stdscr); }
+
+void clear_line(int y) {
+  wmove(stdscr, y, 0);
+  wclrtoeol(stdscr);
+}
+
+void show_screen() { wrefresh(stdscr); }

@@ -1,6 +1,7 @@
 // terminal/terminal.cpp: curses set-up and tear-down, and key reading.
 #include "terminal/terminal.h"
 
+#include <curses.h>
 #include <term.h>
 #include <unistd.h>
 
@@ -10,6 +11,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+static_assert(down_key == KEY_DOWN && up_key == KEY_UP && left_key == KEY_LEFT &&
+              right_key == KEY_RIGHT && home_key == KEY_HOME && backspace_key == KEY_BACKSPACE &&
+              f5_key == KEY_F(5) && page_down_key == KEY_NPAGE && page_up_key == KEY_PPAGE &&
+              keypad_enter_key == KEY_ENTER && end_key == KEY_END && resize_key == KEY_RESIZE);
 
 namespace {
 

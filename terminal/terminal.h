@@ -1,16 +1,17 @@
 // terminal/terminal.h: the full-screen session, keyboard input and the highlight attribute.
+// The screens use these and screen_text.h; curses itself stays inside terminal/.
 #pragma once
-
-#include <curses.h>
 
 #include <cstdio>
 #include <optional>
 #include <string>
 
+struct screen;  // a curses screen (SCREEN)
+
 // The curses screen of the run. Ended once, explicitly before the report, or on scope
 // exit on every other path, so the terminal is always given back in a usable state.
 struct CursesSession {
-  SCREEN* screen = nullptr;
+  struct screen* screen = nullptr;
   std::FILE* tty = nullptr;  // the terminal opened when standard output is not one
   bool active = false;
   CursesSession() = default;
@@ -46,6 +47,21 @@ enum class ScreenExit {
 
 // Esc as wgetch returns it.
 constexpr int escape_key = 27;
+
+// The other keys the screens tell apart, as read_key returns them (the numbers curses
+// gives them, checked in terminal.cpp).
+constexpr int down_key = 0402;
+constexpr int up_key = 0403;
+constexpr int left_key = 0404;
+constexpr int right_key = 0405;
+constexpr int home_key = 0406;
+constexpr int backspace_key = 0407;
+constexpr int f5_key = 0410 + 5;
+constexpr int page_down_key = 0522;
+constexpr int page_up_key = 0523;
+constexpr int keypad_enter_key = 0527;
+constexpr int end_key = 0550;
+constexpr int resize_key = 0632;  // not a key: the terminal was resized
 
 // The key that shows the keys of the current screen, on every screen.
 constexpr int help_key = '?';
