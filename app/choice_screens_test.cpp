@@ -80,7 +80,8 @@ TEST_F(ScaleScreensTest, BothOptionsGiveTwelveScreensSingleFirst) {
   ASSERT_TRUE(table);
   for (int m = 0; m < mode_count; ++m)
     for (int d = 0; d < difficulty_count; ++d)
-      EXPECT_EQ(steps[m * difficulty_count + d], table->steps[m][d]) << m << " " << d;
+      EXPECT_EQ(steps[static_cast<std::size_t>(m * difficulty_count + d)], table->steps[m][d])
+          << m << " " << d;
 }
 
 TEST_F(ScaleScreensTest, InputEndingBeforeTheLastScreenIsConfirmedGivesNothing) {

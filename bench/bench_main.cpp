@@ -276,8 +276,9 @@ int run_benchmark(const Options& options, const LibraryFolder& folder) {
   double per_song = 0;
   for (const ScanRun& run : scans.runs) {
     peak = std::max(peak, run.peak_memory);
-    per_song =
-        std::max(per_song, (static_cast<double>(run.memory_after) - run.memory_before) / run.songs);
+    per_song = std::max(
+        per_song, (static_cast<double>(run.memory_after) - static_cast<double>(run.memory_before)) /
+                      run.songs);
   }
   std::printf(
       "memory of the scanning process: %.1f MB before the scan, %.1f MB holding the library\n"

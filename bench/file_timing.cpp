@@ -109,6 +109,7 @@ FileSurvey survey_files(const std::vector<std::string>& paths) {
 
 std::uint32_t size_percentile(const FileSurvey& survey, double fraction) {
   if (survey.sizes.empty()) return 0;
-  std::size_t index = static_cast<std::size_t>(fraction * (survey.sizes.size() - 1) + 0.5);
+  std::size_t index =
+      static_cast<std::size_t>(fraction * static_cast<double>(survey.sizes.size() - 1) + 0.5);
   return survey.sizes[std::min(index, survey.sizes.size() - 1)];
 }

@@ -65,8 +65,9 @@ int target_size(Random& random) {
 }
 
 std::string_view any_word(Random& random) {
-  if (chance(random, 0.04)) return other_script_words[pick(random, 0, 5)];
-  return words[pick(random, 0, static_cast<int>(words.size()) - 1)];
+  if (chance(random, 0.04))
+    return other_script_words[pick_index(random, other_script_words.size())];
+  return words[pick_index(random, words.size())];
 }
 
 std::string make_title(Random& random) {
@@ -127,12 +128,12 @@ void add_header(std::string& out, Random& random, const std::string& title) {
   }
   add_tag(out, "TITLE", title);
   add_tag(out, "SUBTITLE", chance(random, 0.2) ? "(Radio Edit)" : "");
-  add_tag(out, "ARTIST", artists[pick(random, 0, static_cast<int>(artists.size()) - 1)]);
+  add_tag(out, "ARTIST", artists[pick_index(random, artists.size())]);
   add_tag(out, "TITLETRANSLIT", "");
   add_tag(out, "SUBTITLETRANSLIT", "");
   add_tag(out, "ARTISTTRANSLIT", "");
   add_tag(out, "GENRE", chance(random, 0.5) ? "Eurobeat" : "Electronic");
-  add_tag(out, "CREDIT", artists[pick(random, 0, static_cast<int>(artists.size()) - 1)]);
+  add_tag(out, "CREDIT", artists[pick_index(random, artists.size())]);
   add_tag(out, "BANNER", title + "-bn.png");
   add_tag(out, "BACKGROUND", title + "-bg.png");
   add_tag(out, "LYRICSPATH", "");
@@ -170,10 +171,10 @@ int rows_per_measure(Random& random) {
 
 // The NOTES block of one chart, with measures of note data until it holds about
 // `budget` bytes.
-void add_chart(std::string& out, Random& random, bool is_double, int difficulty, int budget,
+void add_chart(std::string& out, Random& random, bool is_double, std::size_t difficulty, int budget,
                bool measure_comments, bool chart_comment) {
   std::string_view type = is_double ? "dance-double" : "dance-single";
-  std::string description = chance(random, 0.5) ? "" : std::string(artists[pick(random, 0, 11)]);
+  std::string description = chance(random, 0.5) ? "" : std::string(artists[pick_index(random, 12)]);
   if (chart_comment) {
     out += "//---------------";
     out += type;
@@ -207,11 +208,11 @@ void add_chart(std::string& out, Random& random, bool is_double, int difficulty,
 
 // Which charts a song has: `count` of the twelve mode and difficulty pairs, Single
 // before Double, easiest first.
-std::vector<int> pick_charts(Random& random, int count) {
-  std::vector<int> all(12);
-  for (int i = 0; i < 12; ++i) all[i] = i;
-  for (int i = 11; i > 0; --i) std::swap(all[i], all[pick(random, 0, i)]);
-  all.resize(count);
+std::vector<std::size_t> pick_charts(Random& random, int count) {
+  std::vector<std::size_t> all(12);
+  for (std::size_t i = 0; i < 12; ++i) all[i] = i;
+  for (std::size_t i = 11; i > 0; --i) std::swap(all[i], all[pick_index(random, i + 1)]);
+  all.resize(static_cast<std::size_t>(count));
   std::sort(all.begin(), all.end());
   return all;
 }
@@ -233,18 +234,21 @@ std::string song_title(int index) {
 
 // The group of each song: groups of uneven size, each holding at least one song when
 // there are enough songs.
-std::vector<int> group_of_songs(const LibraryShape& shape) {
+std::vector<std::size_t> group_of_songs(const LibraryShape& shape) {
   Random random = random_for(3, 0);
-  std::vector<double> weights(shape.groups);
+  auto groups = static_cast<std::size_t>(shape.groups);
+  auto songs = static_cast<std::size_t>(shape.songs);
+  std::vector<double> weights(groups);
   double total = 0;
   for (double& weight : weights) total += weight = 0.3 + 1.4 * uniform(random);
-  std::vector<int> group_of(shape.songs);
+  std::vector<std::size_t> group_of(songs);
   double before = 0;
-  int next_song = 0;
-  for (int g = 0; g < shape.groups; ++g) {
+  std::size_t next_song = 0;
+  for (std::size_t g = 0; g < groups; ++g) {
     before += weights[g];
-    int end = g + 1 == shape.groups ? shape.songs
-                                    : static_cast<int>(std::lround(shape.songs * before / total));
+    std::size_t end = g + 1 == groups
+                          ? songs
+                          : static_cast<std::size_t>(std::lround(shape.songs * before / total));
     for (; next_song < end; ++next_song) group_of[next_song] = g;
   }
   return group_of;
@@ -277,6 +281,10 @@ int pick(Random& random, int low, int high) {
   return low + static_cast<int>(next_bits(random) % span);
 }
 
+std::size_t pick_index(Random& random, std::size_t count) {
+  return static_cast<std::size_t>(pick(random, 0, static_cast<int>(count) - 1));
+}
+
 bool chance(Random& random, double p) { return uniform(random) < p; }
 
 std::string make_song_file(int index) {
@@ -290,7 +298,7 @@ std::string make_song_file(int index) {
   bool measure_comments = chance(random, 0.25);
   bool chart_comments = chance(random, 0.4);
   int budget = std::max(200, (size - static_cast<int>(text.size())) / chart_count - 160);
-  for (int chart : pick_charts(random, chart_count)) {
+  for (std::size_t chart : pick_charts(random, chart_count)) {
     bool is_double = chart >= 6;
     // A Double row holds twice the bytes of a Single row: fewer measures fill its share.
     add_chart(text, random, is_double, chart % 6, budget, measure_comments, chart_comments);
@@ -304,15 +312,15 @@ bool write_synthetic_library(const std::string& root, const LibraryShape& shape)
   fs::path songs = fs::path(root) / "Songs";
   std::error_code error;
   if (!fs::create_directories(songs, error)) return false;
-  std::vector<int> group_of = group_of_songs(shape);
-  std::vector<std::set<std::string>> folders_taken(shape.groups);
+  std::vector<std::size_t> group_of = group_of_songs(shape);
+  std::vector<std::set<std::string>> folders_taken(static_cast<std::size_t>(shape.groups));
   std::vector<fs::path> group_paths;
   for (int g = 0; g < shape.groups; ++g) {
     group_paths.push_back(songs / group_name(g));
     if (!fs::create_directory(group_paths.back(), error)) return false;
   }
   for (int index = 0; index < shape.songs; ++index) {
-    int g = group_of[index];
+    std::size_t g = group_of[static_cast<std::size_t>(index)];
     std::string title = song_title(index);
     fs::path folder = group_paths[g] / unique_name(title, folders_taken[g]);
     if (!fs::create_directory(folder, error)) return false;

@@ -2,6 +2,7 @@
 // disk for measuring the scan. The same shape always gives the same bytes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -23,6 +24,9 @@ struct Random {
 std::uint64_t next_bits(Random& random);
 // A whole number from `low` to `high`, both included.
 int pick(Random& random, int low, int high);
+
+// An index below `count`, drawn as pick(random, 0, count - 1) draws it.
+std::size_t pick_index(Random& random, std::size_t count);
 // True with probability `p`.
 bool chance(Random& random, double p);
 

@@ -191,7 +191,7 @@ TEST(BrowserKeys, RightOnTheVeryLastRowOpensItInPlace) {
 Browser with_hidden_open_song(std::vector<SongGroup> groups, int song_row) {
   Browser b = open_browser(std::move(groups), 3);
   press(b, {KEY_RIGHT, KEY_DOWN, KEY_DOWN, KEY_RIGHT});
-  EXPECT_TRUE(b.state.rows[song_row].expanded);
+  EXPECT_TRUE(item_at(b.state.rows, song_row).expanded);
   EXPECT_EQ(song_row + 1, b.state.cursor);
   press(b, {KEY_HOME, KEY_LEFT});
   return b;
@@ -318,7 +318,7 @@ struct BrowserSearch : testing::Test {
 
   // Types `text` at the search prompt one byte at a time, as the keyboard sends it.
   void type(const std::string& text) {
-    for (unsigned char byte : text) press(b, {byte});
+    for (char byte : text) press(b, {static_cast<unsigned char>(byte)});
   }
 };
 

@@ -92,7 +92,7 @@ void append_utf8(std::string& out, char32_t code) {
 }
 
 void add_entry(SearchIndex& index, int row, std::string_view text) {
-  index.entries.push_back(SearchEntry{row, static_cast<int>(index.folded.size())});
+  index.entries.push_back(SearchEntry{row, static_cast<std::uint32_t>(index.folded.size())});
   index.folded += fold_case(text);
   index.folded += '\n';
 }
@@ -106,10 +106,9 @@ std::size_t first_entry_from(const SearchIndex& index, int row) {
 
 // The row of the entry that holds byte `offset` of the folded text.
 int row_at(const SearchIndex& index, std::size_t offset) {
-  auto it = std::upper_bound(index.entries.begin(), index.entries.end(), offset,
-                             [](std::size_t o, const SearchEntry& entry) {
-                               return o < static_cast<std::size_t>(entry.offset);
-                             });
+  auto it =
+      std::upper_bound(index.entries.begin(), index.entries.end(), offset,
+                       [](std::size_t o, const SearchEntry& entry) { return o < entry.offset; });
   return std::prev(it)->row;
 }
 

@@ -2,6 +2,7 @@
 // once, so that a search runs over one block of text in a fraction of a frame.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,8 +12,8 @@
 
 // Where one group name or song title lies in the folded text.
 struct SearchEntry {
-  int row;     // its group or song row
-  int offset;  // where its folded text starts
+  int row;               // its group or song row
+  std::uint32_t offset;  // where its folded text starts
 };
 
 // Every group name and song title in row order, folded, each followed by a line feed

@@ -22,7 +22,7 @@ std::string describe_row(const TreeRow& row) {
 std::string visible_rows(const std::vector<TreeRow>& rows) {
   std::string text;
   for (int i = 0; i < row_count(rows); i = next_visible_row(rows, i))
-    text += (text.empty() ? "" : " ") + describe_row(rows[i]);
+    text += (text.empty() ? "" : " ") + describe_row(item_at(rows, i));
   return text;
 }
 
@@ -31,7 +31,7 @@ std::string visible_rows_backwards(const std::vector<TreeRow>& rows) {
   std::string text;
   for (int i = row_count(rows); i > 0;) {
     i = previous_visible_row(rows, i);
-    text = describe_row(rows[i]) + (text.empty() ? "" : " ") + text;
+    text = describe_row(item_at(rows, i)) + (text.empty() ? "" : " ") + text;
   }
   return text;
 }
@@ -131,10 +131,10 @@ TEST(TreeRows, MarksOfSongsAndGroups) {
 // Visibility straight from its definition: a song needs its group expanded, a chart its
 // group and its song.
 bool is_visible(const std::vector<TreeRow>& rows, int i) {
-  const TreeRow& row = rows[i];
+  const TreeRow& row = item_at(rows, i);
   if (is_group_row(row)) return true;
-  if (!rows[group_row_of(rows, i)].expanded) return false;
-  return !is_chart_row(row) || rows[song_row_of(rows, i)].expanded;
+  if (!item_at(rows, group_row_of(rows, i)).expanded) return false;
+  return !is_chart_row(row) || item_at(rows, song_row_of(rows, i)).expanded;
 }
 
 TEST(TreeRows, WalksAgreeWithVisibilityOnMixedExpansions) {
@@ -150,7 +150,8 @@ TEST(TreeRows, WalksAgreeWithVisibilityOnMixedExpansions) {
     for (TreeRow& row : rows) row.expanded = random() % 2 == 0;
     std::string expected;
     for (int i = 0; i < row_count(rows); ++i)
-      if (is_visible(rows, i)) expected += (expected.empty() ? "" : " ") + describe_row(rows[i]);
+      if (is_visible(rows, i))
+        expected += (expected.empty() ? "" : " ") + describe_row(item_at(rows, i));
     EXPECT_EQ(expected, visible_rows(rows)) << "round " << round;
     EXPECT_EQ(expected, visible_rows_backwards(rows)) << "round " << round;
   }

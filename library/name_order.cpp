@@ -29,31 +29,32 @@ int compare_names(std::string_view a, std::string_view b) {
 // swaps it with the element at i. Keys fall into classes of equal keys; the classes come
 // out in key order, and within the smallest class left the element taken is the one at
 // the lowest position. Tracking each class's positions replays every swap in log time.
-std::vector<int> selection_sort_order(std::span<const std::string_view> keys) {
-  int n = static_cast<int>(keys.size());
-  std::vector<int> by_key(n);
-  std::iota(by_key.begin(), by_key.end(), 0);
-  std::stable_sort(by_key.begin(), by_key.end(),
-                   [&](int a, int b) { return compare_names(keys[a], keys[b]) < 0; });
+std::vector<std::size_t> selection_sort_order(std::span<const std::string_view> keys) {
+  std::size_t n = keys.size();
+  std::vector<std::size_t> by_key(n);
+  std::iota(by_key.begin(), by_key.end(), std::size_t{0});
+  std::stable_sort(by_key.begin(), by_key.end(), [&](std::size_t a, std::size_t b) {
+    return compare_names(keys[a], keys[b]) < 0;
+  });
 
-  std::vector<int> class_of(n);
-  std::vector<std::set<int>> positions;  // per class, where its elements stand now
-  for (int k = 0; k < n; ++k) {
-    int index = by_key[k];
+  std::vector<std::size_t> class_of(n);
+  std::vector<std::set<std::size_t>> positions;  // per class, where its elements stand now
+  for (std::size_t k = 0; k < n; ++k) {
+    std::size_t index = by_key[k];
     if (k == 0 || compare_names(keys[by_key[k - 1]], keys[index]) != 0) positions.emplace_back();
-    class_of[index] = static_cast<int>(positions.size()) - 1;
+    class_of[index] = positions.size() - 1;
     positions.back().insert(index);
   }
 
-  std::vector<int> at(n);  // the element standing at each position
-  std::iota(at.begin(), at.end(), 0);
+  std::vector<std::size_t> at(n);  // the element standing at each position
+  std::iota(at.begin(), at.end(), std::size_t{0});
   std::size_t smallest = 0;
-  for (int i = 0; i + 1 < n; ++i) {
+  for (std::size_t i = 0; i + 1 < n; ++i) {
     while (positions[smallest].empty()) ++smallest;
-    int m = *positions[smallest].begin();
+    std::size_t m = *positions[smallest].begin();
     positions[smallest].erase(positions[smallest].begin());
     if (m != i) {
-      int displaced = at[i];
+      std::size_t displaced = at[i];
       positions[class_of[displaced]].erase(i);
       positions[class_of[displaced]].insert(m);
       std::swap(at[i], at[m]);

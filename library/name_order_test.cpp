@@ -23,9 +23,9 @@ TEST(NameOrder, ComparesLettersWithoutCaseAndOtherBytesByValue) {
 }
 
 // The plain selection sort that the fast order replays.
-std::vector<int> naive_selection_sort(const std::vector<std::string_view>& keys) {
-  std::vector<int> at(keys.size());
-  for (std::size_t i = 0; i < at.size(); ++i) at[i] = static_cast<int>(i);
+std::vector<std::size_t> naive_selection_sort(const std::vector<std::string_view>& keys) {
+  std::vector<std::size_t> at(keys.size());
+  for (std::size_t i = 0; i < at.size(); ++i) at[i] = i;
   for (std::size_t i = 0; i + 1 < at.size(); ++i) {
     std::size_t m = i;
     for (std::size_t k = i + 1; k < at.size(); ++k)
@@ -36,12 +36,12 @@ std::vector<int> naive_selection_sort(const std::vector<std::string_view>& keys)
 }
 
 TEST(NameOrder, PlacesTiesExactlyAsASelectionSortDoes) {
-  EXPECT_EQ((std::vector<int>{}), selection_sort_order({}));
+  EXPECT_EQ((std::vector<std::size_t>{}), selection_sort_order({}));
   std::vector<std::string_view> three = {"b", "a", "B"};
   // Selection sort: swap "a" to the front, which moves "b" behind its twin "B".
-  EXPECT_EQ((std::vector<int>{1, 0, 2}), selection_sort_order(three));
+  EXPECT_EQ((std::vector<std::size_t>{1, 0, 2}), selection_sort_order(three));
   std::vector<std::string_view> groups = {"gamma", "beta", "Alpha"};
-  EXPECT_EQ((std::vector<int>{2, 1, 0}), selection_sort_order(groups));
+  EXPECT_EQ((std::vector<std::size_t>{2, 1, 0}), selection_sort_order(groups));
 
   const char* pool[] = {"a", "A", "b", "B", "ab", "Ab", "", "c"};
   std::mt19937 random(7);

@@ -128,8 +128,8 @@ TEST(ScanCorpus, ReadsTheRealLibrary) {
   WorkingDir here(corpus);
   std::vector<SongGroup> groups;
   ASSERT_TRUE(scan_library(groups));
-  int songs = 0;
-  int charts = 0;
+  std::size_t songs = 0;
+  std::size_t charts = 0;
   std::vector<std::string> names;
   for (const SongGroup& group : groups) {
     names.push_back(group.name);
@@ -140,8 +140,8 @@ TEST(ScanCorpus, ReadsTheRealLibrary) {
                                       "Easy As Pie 2", "HARDCORE NEZUMBxC",
                                       "High-speed Happiness Vol.3", "misc songs", "Mixed Styles"}),
             names);
-  EXPECT_EQ(68, songs);
-  EXPECT_EQ(237, charts);
+  EXPECT_EQ(68u, songs);
+  EXPECT_EQ(237u, charts);
 }
 
 }  // namespace

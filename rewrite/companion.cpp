@@ -12,7 +12,8 @@ namespace {
 using KindCounts = std::array<std::int32_t, mode_count * difficulty_count>;
 
 std::int32_t& count_of(KindCounts& counts, Mode mode, Difficulty difficulty) {
-  return counts[static_cast<int>(mode) * difficulty_count + static_cast<int>(difficulty)];
+  return counts[static_cast<std::size_t>(mode) * difficulty_count +
+                static_cast<std::size_t>(difficulty)];
 }
 
 // The chart of `mode` and `difficulty` that has `rank` such charts before it, if any.

@@ -74,7 +74,7 @@ TEST_F(ReplaceFile, WritesTheNewContentAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(ReplaceFile, KeepsThePermissionBits) {
-  for (mode_t mode : {0640, 0604, 0755, 0600}) {
+  for (mode_t mode : {0640u, 0604u, 0755u, 0600u}) {
     ASSERT_EQ(0, chmod(file.c_str(), mode));
     EXPECT_TRUE(replace_file(file, new_content, stamp_of(file)));
     EXPECT_EQ(mode, permission_bits(file)) << std::oct << mode;

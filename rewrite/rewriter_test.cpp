@@ -231,7 +231,7 @@ TEST_F(RewriteLibrary, AFileSizeLimitFailsOneSongAndNotTheRun) {
   std::string report;
   char buffer[1024];
   for (ssize_t got; (got = read(pipe_ends[0], buffer, sizeof buffer)) > 0;)
-    report.append(buffer, got);
+    report.append(buffer, static_cast<std::size_t>(got));
   close(pipe_ends[0]);
   int status = 0;
   ASSERT_EQ(child, waitpid(child, &status, 0));
@@ -329,7 +329,7 @@ TEST_F(RewriteLibrary, AnInterruptLeavesEveryFileOldOrNewAndNoTemporaryFile) {
       std::FILE* report = std::fopen(report_path.c_str(), "w");
       _exit(rewrite_library(groups, table_of(5), report).signal);
     }
-    usleep(delay);
+    usleep(static_cast<useconds_t>(delay));
     kill(child, SIGTERM);
     int status = 0;
     ASSERT_EQ(child, waitpid(child, &status, 0));
@@ -346,7 +346,9 @@ TEST_F(RewriteLibrary, AnInterruptLeavesEveryFileOldOrNewAndNoTemporaryFile) {
     }
     for (int n = 0; n < song_count; ++n) {
       std::string now = read_file(file_of("Pack", "S" + std::to_string(n)));
-      EXPECT_TRUE(now == old_files[n] || now == new_files[n]) << "song " << n;
+      EXPECT_TRUE(now == old_files[static_cast<std::size_t>(n)] ||
+                  now == new_files[static_cast<std::size_t>(n)])
+          << "song " << n;
     }
     EXPECT_FALSE(has_temporary_file(dir.path)) << "after " << delay << " us";
   }

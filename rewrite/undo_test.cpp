@@ -46,7 +46,7 @@ TEST(Undo, AKilledRewriteIsUndoneForExactlyTheFilesItReplaced) {
       rewrite_library(groups, table_of(5), report);
       _exit(0);
     }
-    usleep(delay);
+    usleep(static_cast<useconds_t>(delay));
     kill(child, SIGKILL);
     waitpid(child, nullptr, 0);
     std::optional<std::string> journal = newest_journal(".");
@@ -59,7 +59,9 @@ TEST(Undo, AKilledRewriteIsUndoneForExactlyTheFilesItReplaced) {
       EXPECT_EQ(0, outcome->not_restored);
     }
     for (int n = 0; n < song_count; ++n)
-      ASSERT_EQ(originals[n], read_file(paths[n])) << "song " << n << " after " << delay << " us";
+      ASSERT_EQ(originals[static_cast<std::size_t>(n)],
+                read_file(paths[static_cast<std::size_t>(n)]))
+          << "song " << n << " after " << delay << " us";
   }
 }
 

@@ -98,7 +98,7 @@ TEST_F(ScaleScreenTest, SingleScreenShowsStepFiveAndTheWholePreview) {
       "19 -> 13",
       ""};
   for (int y = 0; y < static_cast<int>(expected.size()); ++y)
-    EXPECT_EQ(expected[y], screen_line(y)) << y;
+    EXPECT_EQ(expected[static_cast<std::size_t>(y)], screen_line(y)) << y;
   EXPECT_FALSE(is_highlighted(1, 0));
 }
 

@@ -19,8 +19,8 @@ enum CharClass : std::uint8_t { Plain = 0, Separator, Space, Hash, Slash, BomLea
 // starts.
 constexpr std::array<std::uint8_t, 256> char_classes = [] {
   std::array<std::uint8_t, 256> classes{};
-  for (unsigned char c : {',', ':', ';'}) classes[c] = Separator;
-  for (unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r'}) classes[c] = Space;
+  for (char c : {',', ':', ';'}) classes[static_cast<unsigned char>(c)] = Separator;
+  for (char c : {' ', '\t', '\n', '\v', '\f', '\r'}) classes[static_cast<unsigned char>(c)] = Space;
   classes['#'] = Hash;
   classes['/'] = Slash;
   classes[0xEF] = BomLead;
@@ -73,7 +73,7 @@ std::optional<Token> read_tag_name(TokenReader& in) {
   std::size_t window = std::min(in.text.size(), start + 2 * (tag_name_limit + 1));
   const void* colon = std::memchr(in.text.data() + start, ':', window - start);
   if (colon == nullptr) return fail(in);  // the end, or a name far too long
-  std::size_t end = static_cast<const char*>(colon) - in.text.data();
+  std::size_t end = static_cast<std::size_t>(static_cast<const char*>(colon) - in.text.data());
   if (reaches_limit(in.text, start, end, tag_name_limit + 1)) return fail(in);
   in.pos = end + 1;
   return make_token(TokenKind::ID, start, end);
@@ -92,7 +92,7 @@ bool pass_comment(TokenReader& in) {
     in.pos = in.text.size();
     return true;
   }
-  std::size_t line_end = static_cast<const char*>(lf) - in.text.data();
+  std::size_t line_end = static_cast<std::size_t>(static_cast<const char*>(lf) - in.text.data());
   std::size_t length = line_end - start;
   if (length > 0 && in.text[line_end - 1] == '\r') --length;
   in.pos = line_end + 1;
@@ -120,7 +120,7 @@ std::size_t find_separator(std::string_view text, std::size_t from) {
         _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, commas), _mm_cmpeq_epi8(chunk, colons)),
                      _mm_cmpeq_epi8(chunk, semicolons));
     unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(found));
-    if (mask != 0) return from + std::countr_zero(mask);
+    if (mask != 0) return from + static_cast<std::size_t>(std::countr_zero(mask));
     from += 16;
   }
   while (from < size && !is_separator(bytes[from])) ++from;
@@ -196,7 +196,8 @@ CharClass next_start(TokenReader& in) {
 TokenReader make_token_reader(std::string_view file_bytes) {
   const void* eof_mark = std::memchr(file_bytes.data(), 0x1A, file_bytes.size());
   if (eof_mark != nullptr)
-    file_bytes = file_bytes.substr(0, static_cast<const char*>(eof_mark) - file_bytes.data());
+    file_bytes = file_bytes.substr(
+        0, static_cast<std::size_t>(static_cast<const char*>(eof_mark) - file_bytes.data()));
   TokenReader in{file_bytes};
   if (file_bytes.size() > largest_song_file) in.failed = true;
   return in;
@@ -261,7 +262,7 @@ std::string_view token_compared(const TokenReader& in, const Token& token) {
   std::string_view bytes = token_bytes(in, token);
   const void* zero = std::memchr(bytes.data(), '\0', bytes.size());
   if (zero == nullptr) return bytes;
-  return bytes.substr(0, static_cast<const char*>(zero) - bytes.data());
+  return bytes.substr(0, static_cast<std::size_t>(static_cast<const char*>(zero) - bytes.data()));
 }
 
 std::string token_text(const TokenReader& in, const Token& token) {

@@ -43,7 +43,7 @@ void leave_screen_and_end(int signal_number) {
 void end_signals_leave_screen() {
   struct sigaction action {};
   action.sa_handler = leave_screen_and_end;
-  action.sa_flags = SA_RESETHAND | SA_NODEFER;
+  action.sa_flags = static_cast<int>(SA_RESETHAND | SA_NODEFER);  // an int, of unsigned flags
   sigemptyset(&action.sa_mask);
   for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     struct sigaction now {};

@@ -52,7 +52,8 @@ std::optional<std::string> run_as(const passwd& user, const std::vector<gid_t>& 
   std::string output;
   char buffer[4096];
   ssize_t got;
-  while ((got = read(pipe_ends[0], buffer, sizeof buffer)) > 0) output.append(buffer, got);
+  while ((got = read(pipe_ends[0], buffer, sizeof buffer)) > 0)
+    output.append(buffer, static_cast<std::size_t>(got));
   close(pipe_ends[0]);
   int status = 0;
   waitpid(child, &status, 0);
