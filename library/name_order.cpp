@@ -9,7 +9,7 @@ namespace {
 
 unsigned char folded(char c) {
   unsigned char byte = static_cast<unsigned char>(c);
-  return byte >= 'A' && byte <= 'Z' ? byte - 'A' + 'a' : byte;
+  return byte >= 'A' && byte <= 'Z' ? static_cast<unsigned char>(byte - 'A' + 'a') : byte;
 }
 
 }  // namespace
