@@ -99,7 +99,7 @@ int undo_journal(std::string journal) {
   }
   if (outcome->report_error != 0) return report_unwritten(outcome->report_error, "undo", {});
   if (outcome->signal != 0) end_by_signal(outcome->signal);
-  return outcome->not_restored == 0 ? 0 : 1;
+  return outcome->not_restored == 0 && !outcome->unread ? 0 : 1;
 }
 
 // The undo, ended like the full run when memory runs out: any new file half written is

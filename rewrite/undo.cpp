@@ -327,7 +327,7 @@ std::optional<UndoOutcome> undo_rewrite(const std::string& path, std::FILE* repo
   outcome.signal = caught_interrupt();
   if (!more && !marks.stopped.empty()) {
     std::fprintf(report, "Not restored: the rest of the journal (%s)\n", marks.stopped.c_str());
-    ++outcome.not_restored;
+    outcome.unread = true;
   }
   report_end(report, path, outcome, journal_error, more ? files_after(marks, done) : 0);
   int report_error = flush_report(report);

@@ -14,6 +14,7 @@
 struct UndoOutcome {
   int restored = 0;      // files restored now
   int not_restored = 0;  // files the rewrite may have replaced that were left alone
+  bool unread = false;   // the journal could not be read to its end
   int signal = 0;        // the interrupt that stopped the undo, or 0
   int report_error = 0;  // why the report could not be written, or 0
 };
