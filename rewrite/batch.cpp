@@ -76,7 +76,7 @@ int settle_batch(std::span<BatchFile> batch, JournalWriter& journal, const Batch
   std::vector<bool> recorded;  // the files whose entries the journal takes
   for (const BatchFile& file : batch) {
     recorded.push_back(!file.replacement.temp.empty());
-    if (recorded.back()) entries += file.entry;
+    if (recorded.back()) entries += file.entry + journal_temp(file.number, file.replacement.temp);
   }
   if (entries.empty()) return 0;
   if (!append_journal(journal, entries)) return drop_batch(batch, errno);

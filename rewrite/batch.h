@@ -2,7 +2,8 @@
 // replaced the same way whichever of them replaces it. A batch of files goes:
 //   1. prepare: each file's new bytes written beside it (write_replacement) and its
 //      journal entry made, by the caller;
-//   2. journal: the entries of the batch added to the journal;
+//   2. journal: the entries of the batch, with the names of their new files, added to the
+//      journal;
 //   3. flush: the new files and the journal put on disk, one syncfs per file system;
 //   4. rename: each new file over its old one, if that is still the file that was read;
 //   5. flush: the renames put on disk;

@@ -31,7 +31,8 @@ constexpr std::string_view header_explained =
     "# hashes N OLD NEW: hashes of its bytes before and after.\n"
     "# meter N OFFSET NEW OLD CHART: a changed meter, at a byte offset in the new file.\n"
     "# replaced N STAMP: the new file is in place; kept N: the file was left as it was.\n"
-    "# restoring N, restored N STAMP: the same for an undo.\n";
+    "# restoring N, restored N STAMP: the same for an undo.\n"
+    "# temp N NAME: the new file beside the old one until its rename.\n";
 
 // A journal's lines are short; a longer one is not a journal's, and is never held whole.
 constexpr std::size_t longest_line = 64 * 1024;
@@ -138,8 +139,8 @@ std::optional<JournalMeter> parse_meter(std::string_view text) {
 }
 
 // Applies one line of a file's entry to it. Returns false when the line is not one.
-bool apply_entry_line(std::string_view word, std::string_view fields, int format, JournalFile& file,
-                      bool& has_hashes) {
+bool apply_entry_line(std::string_view word, std::string_view fields, JournalHeader& header,
+                      JournalFile& file, bool& has_hashes) {
   if (word == "hashes")
     return (has_hashes = parse_number(next_word(fields), file.old_hash, 16) &&
                          parse_number(next_word(fields), file.new_hash, 16) && fields.empty());
@@ -149,8 +150,12 @@ bool apply_entry_line(std::string_view word, std::string_view fields, int format
     file.meters.push_back(std::move(*meter));
     return true;
   }
-  if (format != 1) return false;
-  if (word == "written") return parse_stamp(fields).has_value();
+  if (header.format != 1) return false;
+  if (word == "written") {  // its time is the first a format 1 journal tells
+    std::optional<FileStamp> stamp = parse_stamp(fields);
+    if (stamp && header.started_seconds == 0) header.started_seconds = stamp->mtime_seconds;
+    return stamp.has_value();
+  }
   std::optional<std::string> target = unescape_text(fields);
   if (word != "target" || !target) return false;
   file.target = std::move(*target);
@@ -159,6 +164,12 @@ bool apply_entry_line(std::string_view word, std::string_view fields, int format
 
 // Reads a mark's fields into `record`. Returns false when they are not a mark's.
 bool read_mark(std::string_view word, std::string_view fields, JournalRecord& record) {
+  if (word == "temp") {
+    std::optional<std::string> name = unescape_text(fields);
+    record.kind = JournalRecordKind::Temp;
+    record.temp = name.value_or("");
+    return name && !name->empty() && name->find('/') == std::string::npos;
+  }
   if (word == "kept" || (word == "restoring" && fields.empty())) {
     record.kind = word == "kept" ? JournalRecordKind::Kept : JournalRecordKind::Restoring;
     return fields.empty();
@@ -169,24 +180,6 @@ bool read_mark(std::string_view word, std::string_view fields, JournalRecord& re
                 : word == "restoring" ? JournalRecordKind::Restoring
                                       : JournalRecordKind::End;
   return record.kind != JournalRecordKind::End && record.stamp.has_value();
-}
-
-// The time in a journal's name, for a journal whose header tells none.
-std::int64_t time_in_name(std::string_view name) {
-  if (!is_journal_name(name)) return 0;
-  std::tm utc{};
-  std::string time(name.substr(journal_prefix.size(), journal_time_form.size()));
-  if (std::sscanf(time.c_str(), "%4d-%2d-%2dT%2d-%2d-%2dZ", &utc.tm_year, &utc.tm_mon, &utc.tm_mday,
-                  &utc.tm_hour, &utc.tm_min, &utc.tm_sec) != 6)
-    return 0;
-  utc.tm_year -= 1900;
-  utc.tm_mon -= 1;
-  return timegm(&utc);
-}
-
-std::string_view file_name_of(std::string_view path) {
-  std::size_t slash = path.rfind('/');
-  return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 // Reads the next whole line into `line`, without its line end. Returns false at the end,
@@ -263,7 +256,7 @@ bool read_entry(JournalReader& reader, JournalFile& file, bool& has_hashes) {
       put_back(reader, std::move(line));
       return true;
     }
-    if (!apply_entry_line(word, fields, reader.header.format, file, has_hashes)) return false;
+    if (!apply_entry_line(word, fields, reader.header, file, has_hashes)) return false;
   }
   return true;
 }
@@ -384,6 +377,11 @@ std::string journal_entry(const JournalFile& file) {
   return text;
 }
 
+std::string journal_temp(int number, const std::string& temp) {
+  return "temp " + std::to_string(number) + " " + escape_text(temp.substr(temp.rfind('/') + 1)) +
+         "\n";
+}
+
 std::string journal_mark(std::string_view word, int number, const std::optional<FileStamp>& stamp) {
   std::string text = std::string(word) + " " + std::to_string(number);
   if (stamp) text += " " + stamp_text(*stamp);
@@ -409,10 +407,7 @@ std::optional<JournalReader> open_journal_reader(const std::string& path, std::s
     error = "is not a rerate undo journal";
     return std::nullopt;
   }
-  if (header.format == 1) {
-    header.hash = content_hash_name;
-    header.started_seconds = time_in_name(file_name_of(path));
-  }
+  if (header.format == 1) header.hash = content_hash_name;
   read_header_fields(reader);
   if (header.hash != content_hash_name) {
     error = header.hash.empty()

@@ -18,13 +18,16 @@
 //   replaced 3 <stamp>                         the new file in place, after the renames are on disk
 //   kept 3                                     the rewrite left the file as it was
 //   restoring 3 / restored 3 <stamp>           the same two steps for an undo
+//   temp 3 .rerate-x1Yz9Q.tmp                  the new file's name beside the old one, until
+//                                              its rename (a crash may leave it behind)
 // where <stamp> is "device D inode I size S mtime SECONDS.NANOSECONDS ctime ...". A file's
 // entry is its file, hashes and meter lines, written together. Paths keep their bytes, but
 // for a backslash, written "\\", and control bytes, "\xHH".
 //
 // Format 1, written by rerate 1.0, has no hash or start time in its header (its hash is
-// mix64, its time the one in its name), an absolute `target N PATH` line after each file
-// line (the path the undo uses), and a `written N <stamp>` line that ends each entry.
+// mix64, its time the modification time in its first `written` line), an absolute
+// `target N PATH` line after each file line (the path the undo uses), and a
+// `written N <stamp>` line that ends each entry.
 #pragma once
 
 #include <sys/types.h>
@@ -50,14 +53,14 @@ struct JournalMeter {
 // One song file a rewrite replaced, with what its later marks say.
 struct JournalFile {
   int number = 0;
-  std::string path;    // from the journal's folder ("Songs/..."), as the report names it
-  std::string target;  // format 1: the file replaced, an absolute path; otherwise empty
+  std::string path;      // from the journal's folder ("Songs/..."), as the report names it
+  std::string target{};  // format 1: the file replaced, an absolute path; otherwise empty
   std::uint64_t old_hash = 0;
   std::uint64_t new_hash = 0;
-  std::vector<JournalMeter> meters;   // in file order
-  std::optional<FileStamp> replaced;  // the new file in its place, as it was then
-  bool kept = false;                  // the rewrite left the file as it was
-  bool restored = false;              // an undo put the old file back
+  std::vector<JournalMeter> meters;     // in file order
+  std::optional<FileStamp> replaced{};  // the new file in its place, as it was then
+  bool kept = false;                    // the rewrite left the file as it was
+  bool restored = false;                // an undo put the old file back
 };
 
 // What the header of a journal says.
@@ -117,6 +120,9 @@ bool append_journal(JournalWriter& journal, std::string_view text);
 // The lines that describe `file` before its rename: file, hashes, meters.
 std::string journal_entry(const JournalFile& file);
 
+// The line that names the temporary file `temp` (a path) of file `number`.
+std::string journal_temp(int number, const std::string& temp);
+
 // One mark line: "<word> <number>", with the stamp when there is one.
 std::string journal_mark(std::string_view word, int number, const std::optional<FileStamp>& stamp);
 
@@ -148,7 +154,8 @@ enum class JournalRecordKind {
   Kept,
   Restoring,
   Restored,
-  End,  // no more records: the end, or a line that cannot be read (`stopped` says)
+  Temp,  // the name of a new file while it is written
+  End,   // no more records: the end, or a line that cannot be read (`stopped` says)
 };
 
 struct JournalRecord {
@@ -156,6 +163,7 @@ struct JournalRecord {
   int number = 0;
   JournalFile file;                // File
   std::optional<FileStamp> stamp;  // the marks that carry one
+  std::string temp;                // Temp: a file name in the folder of the file
 };
 
 // The next record of the journal. An entry that a stopped run left without its hashes

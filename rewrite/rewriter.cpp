@@ -96,6 +96,16 @@ bool report_file(std::FILE* report, const FileJob& job) {
   return false;
 }
 
+// Names a song whose .sm and .ssc were to change together when only one of them did: the
+// game reads the .ssc, and a second run would divide the .sm again.
+void report_split_song(std::FILE* report, const FileJob& sm, const FileJob& ssc) {
+  bool ssc_kept = ssc.companion->searched && ssc.converted.empty();  // nothing in it to change
+  if (ssc_kept || sm.replacement.placed == ssc.replacement.placed) return;
+  std::string folder = escape_controls(sm.path.substr(0, sm.path.rfind('/')));
+  std::fprintf(report, "Song only partly rewritten: %s (its .sm and .ssc now differ)\n",
+               folder.c_str());
+}
+
 // Settles and reports one batch of prepared files, numbering those with a new file in the
 // journal from `numbered` on. Returns 0, or the error number when the journal could not
 // record the batch.
@@ -113,6 +123,7 @@ int finish_batch(std::vector<FileJob>& batch, JournalWriter& journal, int& numbe
     batch[i].replacement = std::move(files[i].replacement);
     outcome.replaced += batch[i].replacement.placed ? 1 : 0;
     outcome.failed += report_file(report, batch[i]) ? 1 : 0;
+    if (batch[i].companion) report_split_song(report, batch[i - 1], batch[i]);
   }
   outcome.report_error = flush_report(report);
   return journal_error;
@@ -140,6 +151,7 @@ RewriteOutcome rewrite_library(const GrowArray<SongGroup>& groups, const ScaleTa
   RewriteOutcome outcome;
   std::vector<FileJob> jobs = selected_files(groups, table);
   if (jobs.empty()) return outcome;
+  InterruptCatcher catcher;
   struct timespec now {};
   clock_gettime(CLOCK_REALTIME, &now);
   std::optional<JournalWriter> journal = create_journal(now);
@@ -152,7 +164,6 @@ RewriteOutcome rewrite_library(const GrowArray<SongGroup>& groups, const ScaleTa
     outcome.report_error = flush_report(report);
     return outcome;
   }
-  InterruptCatcher catcher;
   FileBuffer buffer;
   int numbered = 0;
   int journal_error = 0;

@@ -19,7 +19,6 @@
 #include <vector>
 
 #include "library/scan.h"
-#include "rewrite/file_calls.h"
 #include "rewrite/undo.h"
 #include "tests/support/small_library.h"
 #include "tests/support/song_text.h"
@@ -294,7 +293,8 @@ TEST_F(RewriteLibrary, AnSscIsRewrittenOnlyWhereItsOwnChecksHold) {
       "Rewriting Songs/Pack/B/song.sm...\n - Single Hard (12 -> 8)\n"
       "Not rewriting Songs/Pack/B/b.ssc: none of the selected charts has a match in it\n"
       "Rewriting Songs/Pack/D/song.sm...\n - Single Hard (12 -> 8)\n"
-      "Failed to write to Songs/Pack/D/d.ssc\n",
+      "Failed to write to Songs/Pack/D/d.ssc\n"
+      "Song only partly rewritten: Songs/Pack/D (its .sm and .ssc now differ)\n",
       rewrite_with_report(groups, table_of(5)));
   EXPECT_EQ(unmatched, read_file(dir.path + "/Songs/Pack/B/b.ssc"));
   EXPECT_EQ(ssc_chart("dance-single", "Hard", "13"), read_file(dir.path + "/Songs/Pack/D/d.ssc"));
@@ -355,50 +355,16 @@ TEST_F(RewriteLibrary, AnInterruptLeavesEveryFileOldOrNewAndNoTemporaryFile) {
   }
 }
 
-// The small library, scanned with every chart selected, rewritten with file calls watched.
-struct RewriteSmall : testing::Test {
-  TempDir dir;
-  WorkingDir cwd{dir.path};
-  SmallLibrary library;
-  RewriteOutcome outcome;
-
-  std::string rewrite(const FileCallHook& hook, const BatchLimits& limits = {}) {
-    library = write_small_library();
-    GrowArray<SongGroup> groups = scan_selected();
-    set_file_call_hook(hook);
-    std::string report = report_of(
-        [&](std::FILE* out) { outcome = rewrite_library(groups, table_of(5), out, limits); });
-    set_file_call_hook({});
-    return report;
-  }
-  // "n" for each file with its new bytes, "o" for its old ones, "?" otherwise.
-  std::string states() {
-    std::string states;
-    for (std::size_t i = 0; i < library.files.size(); ++i) {
-      std::string now = read_file(library.files[i]);
-      states += now == library.after[i] ? 'n' : now == library.before[i] ? 'o' : '?';
-    }
-    return states;
-  }
-};
-
-bool is_journal(int fd) {
-  return fs::read_symlink("/proc/self/fd/" + std::to_string(fd)).string().find("/rerate-undo-") !=
-         std::string::npos;
-}
-
-// A change made after the new file is written, before its rename (the bytes, or the mode
-// alone within the same second), is never overwritten; the run, which then replaced
-// nothing, leaves no journal.
-TEST_F(RewriteSmall, AFileChangedJustBeforeItsRenameIsLeftAlone) {
+// A change made after the new file is written and before its rename (the bytes, or the
+// mode alone within the same second) is never overwritten; a run that so replaced nothing
+// leaves no journal and no undo line.
+TEST_F(SmallLibraryTest, AFileChangedJustBeforeItsRenameIsLeftAlone) {
   for (bool bytes : {true, false}) {
-    std::string report = rewrite([&](const FileCallEvent& event) {
-      if (event.call != FileCall::FlushFileSystem) return 0;
-      for (const std::string& file : library.files)
-        if (bytes)
-          write_file(file, read_file(file) + "\n");
-        else
-          chmod(file.c_str(), 0644);
+    write_library();
+    std::string report = rewrite({}, [&](const FileCallEvent& event) {
+      for (const std::string& file : files)
+        if (event.call == FileCall::FlushFileSystem)
+          bytes ? write_file(file, read_file(file) + "\n") : (void)chmod(file.c_str(), 0644);
       return 0;
     });
     EXPECT_EQ(
@@ -407,78 +373,6 @@ TEST_F(RewriteSmall, AFileChangedJustBeforeItsRenameIsLeftAlone) {
         report);
     EXPECT_EQ(bytes ? "????" : "oooo", states());
     EXPECT_FALSE(newest_journal(".") || fs::exists(journal_name(std::time(nullptr))));
-  }
-}
-
-// A journal that cannot take a batch's entries (the disk fills halfway through them) stops
-// the run before any file of that batch; it keeps no cut line, so the batches before it
-// are undone.
-TEST_F(RewriteSmall, AJournalThatCannotBeWrittenStopsTheRunBeforeTheBatch) {
-  for (int failing : {1, 2}) {
-    int batches = 0;
-    std::string report = rewrite(
-        [&](const FileCallEvent& event) {
-          if (event.call != FileCall::Write || !is_journal(event.fd) ||
-              !event.data.starts_with("file"))
-            return 0;
-          if (++batches != failing) return 0;
-          return write(event.fd, event.data.data(), event.data.size() / 2) > 0 ? ENOSPC : EIO;
-        },
-        {2, 1 << 20});
-    std::string left = failing == 1 ? "2 selected songs were" : "0 selected songs were";
-    EXPECT_TRUE(
-        report.ends_with("Stopped: the undo journal could not be written (No space left "
-                         "on device); " +
-                         left + " left unchanged\n"))
-        << report;
-    EXPECT_EQ(failing == 1 ? "oooo" : "nnoo", states());
-    EXPECT_EQ(2, outcome.failed);
-    std::optional<std::string> journal = newest_journal(".");
-    ASSERT_EQ(failing == 2, journal.has_value());
-    if (!journal) continue;
-    std::string error;
-    EXPECT_EQ("", read_journal(*journal, error).value().stopped);
-    std::FILE* quiet = std::fopen("/dev/null", "w");
-    EXPECT_EQ(2, undo_rewrite(*journal, quiet, error)->restored);
-    std::fclose(quiet);
-    EXPECT_EQ("oooo", states());
-  }
-}
-
-// Ctrl-C in a run of three batches (A's .sm and .ssc, B, C): the batch being written is
-// finished, A's two files together, and the songs left are counted.
-TEST_F(RewriteSmall, AnInterruptStopsTheRunAfterTheBatchAndCountsTheSongsLeft) {
-  for (std::string at : {"/a.sm", "/b.sm"}) {
-    std::string report = rewrite(
-        [&](const FileCallEvent& event) {
-          if (event.call == FileCall::Rename && event.target.ends_with(at)) raise(SIGINT);
-          return 0;
-        },
-        {1, 1 << 20});
-    EXPECT_EQ(SIGINT, outcome.signal);
-    EXPECT_EQ(at == "/a.sm" ? "nnoo" : "nnno", states());
-    EXPECT_TRUE(report.ends_with(at == "/a.sm"
-                                     ? "Interrupted: 2 selected songs were left unchanged\n"
-                                     : "Interrupted: 1 selected song was left unchanged\n"))
-        << report;
-  }
-}
-
-// A report that cannot be written (a full disk, a reader gone) ends the run after the
-// batch being written, which is settled as if it could.
-TEST_F(RewriteSmall, AReportThatCannotBeWrittenEndsTheRunAfterTheBatch) {
-  for (bool full : {true, false}) {
-    int ends[2];
-    ASSERT_EQ(0, pipe(ends));
-    close(ends[0]);
-    std::FILE* report = full ? std::fopen("/dev/full", "w") : fdopen(ends[1], "w");
-    library = write_small_library();
-    GrowArray<SongGroup> groups = scan_selected();
-    outcome = rewrite_library(groups, table_of(5), report, {1, 1 << 20});
-    std::fclose(report);
-    if (full) close(ends[1]);
-    EXPECT_EQ(full ? ENOSPC : EPIPE, outcome.report_error);
-    EXPECT_EQ("nnoo", states());
   }
 }
 

@@ -48,6 +48,7 @@ JournalMarks read_marks(JournalReader& reader) {
     case JournalRecordKind::Kept: bits |= was_kept; break;
     case JournalRecordKind::Restoring:
     case JournalRecordKind::Restored: bits |= was_restored; break;
+    case JournalRecordKind::Temp:
     case JournalRecordKind::End: break;
     }
   }
@@ -288,6 +289,7 @@ bool replaced_a_file(const std::string& path, const SongsBeside* place) {
 
 std::optional<UndoOutcome> undo_rewrite(const std::string& path, std::FILE* report,
                                         std::string& error, const BatchLimits& limits) {
+  InterruptCatcher catcher;
   std::optional<JournalReader> reader = open_journal_reader(path, error);
   if (!reader) return std::nullopt;
   std::optional<SongsBeside> place = songs_beside(path);
@@ -303,7 +305,6 @@ std::optional<UndoOutcome> undo_rewrite(const std::string& path, std::FILE* repo
   if (!reader) return std::nullopt;
   ignore_write_signals();
   UndoOutcome outcome;
-  InterruptCatcher catcher;
   FileBuffer buffer;
   int journal_error = 0;
   int done = 0;  // the number of the last file taken
@@ -346,6 +347,7 @@ std::optional<std::string> newest_journal(const std::string& folder) {
     std::string error;
     std::optional<JournalReader> reader = open_journal_reader(path, error);
     if (!reader) continue;
+    if (reader->header.format == 1) next_journal_record(*reader);  // its time is in its entry
     const JournalHeader& header = reader->header;
     journals.emplace_back(header.started_seconds, header.started_nanoseconds, path.size(), path);
   }
