@@ -341,11 +341,10 @@ std::optional<JournalWriter> open_journal(const std::string& path, std::string& 
   return journal;
 }
 
-bool trim_journal(JournalWriter& journal, off_t whole_bytes) {
-  if (journal.size <= whole_bytes) return true;
-  if (call_truncate(journal.file.fd, whole_bytes) != 0) return false;
-  journal.size = whole_bytes;
-  return true;
+void trim_journal(JournalWriter& journal, off_t whole_bytes) {
+  // Should this fail, the cut line stays unreadable, after every entry before it.
+  if (journal.size > whole_bytes && call_truncate(journal.file.fd, whole_bytes) == 0)
+    journal.size = whole_bytes;
 }
 
 bool append_journal(JournalWriter& journal, std::string_view text) {

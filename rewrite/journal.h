@@ -111,7 +111,7 @@ std::optional<JournalWriter> open_journal(const std::string& path, std::string& 
 
 // Cuts off what follows the first `whole_bytes` of the journal (a last line that a stopped
 // run left cut short), so that the lines added next start on a line of their own.
-bool trim_journal(JournalWriter& journal, off_t whole_bytes);
+void trim_journal(JournalWriter& journal, off_t whole_bytes);
 
 // Adds `text` to the journal (not yet on disk). Returns false when it cannot, and then
 // leaves the journal as it was before: a disk that filled up leaves no line cut short.

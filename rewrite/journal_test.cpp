@@ -23,7 +23,11 @@ TEST(Journal, ReadsBackWhatItWrote) {
   EXPECT_EQ("rerate-undo-1970-01-02T00-00-00Z-2.txt", create_journal({86400, 0}).value().name);
   ASSERT_TRUE(append_journal(*journal, journal_entry(file) + journal_mark("replaced", 1, stamp) +
                                            "restoring 1\nkept 1\nrestored 1 dev"));
+  EXPECT_NE(std::string::npos,
+            read_file(journal->name).find("\nfile 1 Songs/A \\\\ B/x\\x0ay.sm\n"));
   std::string error;
+  EXPECT_FALSE(open_journal(journal->name, error));  // the rewrite holds it
+  EXPECT_EQ("is in use by another rerate", error);
   Journal back = read_journal(journal->name, error).value();
   EXPECT_EQ(std::tuple(2, std::string("mix64"), 86400, 5, std::string()),
             std::tuple(back.header.format, back.header.hash, back.header.started_seconds,
