@@ -57,6 +57,12 @@ JournalMarks read_marks(JournalReader& reader) {
   return marks;
 }
 
+// The marks of file `number` (none for a file the first pass did not reach).
+std::uint8_t marks_of(const JournalMarks& marks, int number) {
+  auto at = static_cast<std::size_t>(number);
+  return at < marks.of_file.size() ? marks.of_file[at] : 0;
+}
+
 // Whether the rewrite may have replaced a file with these marks: all but those it kept.
 bool may_be_replaced(std::uint8_t bits) {
   return (bits & has_entry) != 0 && ((bits & was_kept) == 0 || (bits & was_replaced) != 0);
@@ -236,8 +242,8 @@ int finish_batch(std::vector<UndoJob>& batch, JournalWriter& journal, UndoOutcom
 // The files after file `done` that the rewrite may have replaced.
 int files_after(const JournalMarks& marks, int done) {
   int left = 0;
-  for (std::size_t n = static_cast<std::size_t>(done) + 1; n < marks.of_file.size(); ++n)
-    left += may_be_replaced(marks.of_file[n]) ? 1 : 0;
+  for (int n = done + 1; n < static_cast<int>(marks.of_file.size()); ++n)
+    left += may_be_replaced(marks_of(marks, n)) ? 1 : 0;
   return left;
 }
 
@@ -273,8 +279,7 @@ bool replaced_a_file(const std::string& path, const SongsBeside* place) {
   FileBuffer buffer;
   for (JournalRecord record = next_journal_record(*reader); record.kind != JournalRecordKind::End;
        record = next_journal_record(*reader)) {
-    if (record.kind != JournalRecordKind::File ||
-        !may_be_replaced(marks.of_file[static_cast<std::size_t>(record.number)]))
+    if (record.kind != JournalRecordKind::File || !may_be_replaced(marks_of(marks, record.number)))
       continue;
     std::string reason;
     std::optional<std::string> target = file_in_songs(*place, record.file, reason);
@@ -321,7 +326,7 @@ std::optional<UndoOutcome> undo_rewrite(const std::string& path, std::FILE* repo
       done = record.number;
       UndoJob& job = batch.emplace_back();
       job.file = std::move(record.file);
-      bytes += prepare_job(job, marks.of_file[static_cast<std::size_t>(done)], *place, buffer);
+      bytes += prepare_job(job, marks_of(marks, done), *place, buffer);
     }
     journal_error = finish_batch(batch, *journal, outcome, report);
   }
