@@ -72,7 +72,9 @@ TEST_F(SmallLibraryTest, AStopAtAnyFileCallOfTheRewriteOrTheUndoLeavesALibraryTh
         EXPECT_TRUE(now[0] == now[1] || (named && stop == Stop::Fail) || stop == Stop::Kill);
         if (stop == Stop::Interrupt) {  // after the batch: the songs left counted, 128 + N
           int left = (now[0] == 'o') + (now[2] == 'o') + (now[3] == 'o');
-          std::string line = undoing ? "" : std::to_string(left) + " selected song";
+          std::string line = undoing     ? ""
+                             : left == 1 ? "1 selected song was"
+                                         : std::to_string(left) + " selected songs were";
           EXPECT_NE(std::string::npos, report.find("Interrupted: " + line)) << report;
           EXPECT_TRUE(!undoing || WTERMSIG(status) == SIGINT);
         }

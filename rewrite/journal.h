@@ -57,7 +57,7 @@ struct JournalFile {
   std::string target{};  // format 1: the file replaced, an absolute path; otherwise empty
   std::uint64_t old_hash = 0;
   std::uint64_t new_hash = 0;
-  std::vector<JournalMeter> meters;     // in file order
+  std::vector<JournalMeter> meters{};   // in file order
   std::optional<FileStamp> replaced{};  // the new file in its place, as it was then
   bool kept = false;                    // the rewrite left the file as it was
   bool restored = false;                // an undo put the old file back

@@ -20,8 +20,9 @@ std::string newest() { return newest_journal(".").value_or("./none").substr(2); 
 
 // Two rewrites undone newest first, each twice, a file touched meanwhile: the bytes count,
 // not the inode or times, which the undo itself changes. A file moved away with a link in
-// its place is restored where it now is. Plain --undo takes the newest journal by the time
-// inside it, of a run that replaced a file, among names of the exact journal form.
+// its place is restored where it now is, in a library moved as a whole. Plain --undo takes the
+// newest journal by the time inside it, of a run that replaced a file, among names of the exact
+// journal form.
 TEST_F(SmallLibraryTest, RunsAreUndoneNewestFirstByTheirBytesAgainAndAgain) {
   rewrite();
   std::string first = newest(), text = read_file(first);
@@ -41,14 +42,17 @@ TEST_F(SmallLibraryTest, RunsAreUndoneNewestFirstByTheirBytesAgainAndAgain) {
   EXPECT_TRUE(undo(second).starts_with(
       "Restored Songs/G/A/a.sm\n - Single Hard (6 -> 8)\n - Double Easy (5 -> 6)\n"));
   EXPECT_EQ(second, newest());
-  EXPECT_TRUE(
-      undo(second).ends_with("Already restored Songs/G/C/c.sm\nNothing to restore: no file "
-                             "of " +
-                             second + " is left to undo\n"));
+  std::string again = "Already restored Songs/G/C/c.sm\nNothing to restore: no file of ";
+  EXPECT_TRUE(undo(second).ends_with(again + second + " is left to undo\n"));
   fs::last_write_time(files[3], fs::file_time_type());  // its times move, not its bytes
   fs::rename(files[2], "Songs/G/B/moved.sm");
   fs::create_symlink("moved.sm", files[2]);
-  EXPECT_TRUE(undo(first).ends_with("Restored 4 of 4 song files changed by " + first + "\n"));
+  fs::create_directory("moved");  // the whole library, with its journals
+  fs::rename("Songs", "moved/Songs");
+  fs::rename(first, "moved/" + first);
+  EXPECT_TRUE(
+      undo("moved/" + first).ends_with(" 4 of 4 song files changed by moved/" + first + "\n"));
+  fs::rename("moved/Songs", "Songs");
   EXPECT_TRUE(fs::is_symlink(files[2]));
   EXPECT_EQ("oooo", states());
 }

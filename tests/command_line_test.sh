@@ -1,7 +1,6 @@
-# tests/command_line_test.sh: the options (escaped when echoed); the starts that never
-# reach the full screen (no terminal at all, a terminal that cannot move the cursor); a
-# termination signal during the screens, which gives the terminal back and shows in the
-# exit status.
+# tests/command_line_test.sh: the options; the starts that never reach the full screen
+# (no terminal at all, a terminal that cannot move the cursor); a termination signal
+# during the screens, which gives the terminal back and shows in the exit status.
 source "$(dirname "$0")/e2e_lib.sh"
 cd "$work"
 mkdir Songs
