@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
@@ -13,10 +14,10 @@
 #include "browser/browser.h"
 #include "library/dir_search.h"
 #include "library/scan.h"
-#include "rewrite/journal.h"
 #include "rewrite/replace_file.h"
 #include "rewrite/rewriter.h"
 #include "rewrite/undo.h"
+#include "songfile/text.h"
 #include "terminal/help_screen.h"
 #include "terminal/progress_line.h"
 #include "terminal/screen_text.h"
@@ -71,12 +72,21 @@ void wait_for_enter() {
   std::getchar();
 }
 
+// Ends a run whose report could not be written: one line on standard error.
+int report_unwritten(int error, const char* run, const std::optional<std::string>& journal) {
+  std::string undo = journal ? "; rerate --undo " + escape_controls(*journal) + " undoes it" : "";
+  std::fprintf(stderr, "rerate: the report could not be written (%s); the %s stopped there%s\n",
+               std::strerror(error), run, undo.c_str());
+  return 1;
+}
+
 // Undoes the rewrite of the journal named, or of the newest in the working folder.
-int run_undo(std::string journal) {
+int undo_journal(std::string journal) {
   if (journal.empty()) {
     std::optional<std::string> newest = newest_journal(".");
     if (!newest) {
-      std::fputs("rerate: no undo journal (rerate-undo-*.txt) in this folder\n", stderr);
+      std::fputs("rerate: no undo journal (rerate-undo-*.txt) of a rewrite in this folder\n",
+                 stderr);
       return 1;
     }
     journal = newest->substr(2);  // without "./"
@@ -84,11 +94,26 @@ int run_undo(std::string journal) {
   std::string error;
   std::optional<UndoOutcome> outcome = undo_rewrite(journal, stdout, error);
   if (!outcome) {
-    std::fprintf(stderr, "rerate: the journal %s %s\n", journal.c_str(), error.c_str());
+    std::fprintf(stderr, "rerate: the journal %s %s\n", escape_controls(journal).c_str(),
+                 error.c_str());
     return 1;
   }
+  if (outcome->report_error != 0) return report_unwritten(outcome->report_error, "undo", {});
   if (outcome->signal != 0) end_by_signal(outcome->signal);
-  return outcome->not_restored == 0 ? 0 : 1;
+  return outcome->not_restored == 0 && !outcome->unread ? 0 : 1;
+}
+
+// The undo, ended like the full run when memory runs out: any new file half written is
+// removed as the failed allocation unwinds it.
+int run_undo(const std::string& journal) {
+  try {
+    return undo_journal(journal);
+  } catch (const std::bad_alloc&) {
+    std::fflush(stdout);
+    std::fputs("rerate: out of memory; song files not reported above as restored are unchanged\n",
+               stderr);
+    return 1;
+  }
 }
 
 // Where the run is, for the message that ends it when memory runs out.
@@ -134,6 +159,8 @@ int run_phases(Phase& phase) {
 
   phase = Phase::Rewriting;
   RewriteOutcome outcome = rewrite_library(groups, table, stdout);
+  if (outcome.report_error != 0)
+    return report_unwritten(outcome.report_error, "rewrite", outcome.journal);
   if (outcome.signal != 0) end_by_signal(outcome.signal);
   wait_for_enter();
   return outcome.failed == 0 ? 0 : 1;
@@ -149,7 +176,8 @@ int run_command_line(std::span<const char* const> arguments) {
   case Command::Help: std::fputs(usage_text().c_str(), stdout); return 0;
   case Command::Version: std::fputs(version_text().c_str(), stdout); return 0;
   case Command::Misuse:
-    std::fprintf(stderr, "rerate: %s\n\n%s", line.error.c_str(), usage_text().c_str());
+    std::fprintf(stderr, "rerate: %s\n\n%s", escape_controls(line.error).c_str(),
+                 usage_text().c_str());
     return 2;
   }
   return 2;

@@ -1,7 +1,6 @@
-// rewrite/journal.cpp: writing the undo journal, and reading it back for an undo.
+// rewrite/journal.cpp: writing the undo journal, and reading it back one line at a time.
 #include "rewrite/journal.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -11,24 +10,34 @@
 #include <charconv>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 #include <utility>
+
+#include "rewrite/file_calls.h"
 
 namespace {
 
 constexpr std::string_view journal_prefix = "rerate-undo-";
 constexpr std::string_view journal_suffix = ".txt";
-constexpr std::size_t journal_time_length = 20;  // "2026-12-07T09-16-52Z"
+constexpr std::string_view journal_time_form = "0000-00-00T00-00-00Z";  // 0: a digit
 constexpr int most_names_tried = 1000;
 
-constexpr std::string_view journal_header =
-    "# rerate undo journal, format 1\n"
+constexpr std::string_view first_line_of_format_1 = "# rerate undo journal, format 1";
+constexpr std::string_view first_line = "# rerate undo journal, format 2";
+constexpr std::string_view header_explained =
     "# Undo the rewrite it records with: rerate --undo <this file>\n"
-    "# file N PATH, target N FILE: a song file the rewrite sets out to replace.\n"
-    "# hashes N OLD NEW: hashes of its content before and after.\n"
+    "# Paths are read from the folder that holds this journal.\n"
+    "# file N PATH: a song file the rewrite replaces.\n"
+    "# hashes N OLD NEW: hashes of its bytes before and after.\n"
     "# meter N OFFSET NEW OLD CHART: a changed meter, at a byte offset in the new file.\n"
-    "# written N STAMP: the new file before it takes the old one's place.\n"
     "# replaced N STAMP: the new file is in place; kept N: the file was left as it was.\n"
-    "# restoring N STAMP, restored N STAMP: the same two steps for an undo.\n";
+    "# restoring N, restored N STAMP: the same for an undo.\n"
+    "# temp N NAME: the new file beside the old one until its rename.\n";
+
+// A journal's lines are short; a longer one is not a journal's, and is never held whole.
+constexpr std::size_t longest_line = 64 * 1024;
+// More meters than a song file can hold charts.
+constexpr std::size_t most_meters = 10000;
 
 // Text with backslashes and control bytes escaped, so that it fits on one line.
 std::string escape_text(std::string_view text) {
@@ -129,84 +138,148 @@ std::optional<JournalMeter> parse_meter(std::string_view text) {
   return meter;
 }
 
-// Applies one record to the file it names. Returns false when the record is not readable.
-bool apply_record(std::string_view word, std::string_view fields, JournalFile& file) {
-  if (word == "target") {
-    std::optional<std::string> target = unescape_text(fields);
-    if (!target) return false;
-    file.target = *target;
-    return true;
-  }
+// Applies one line of a file's entry to it. Returns false when the line is not one.
+bool apply_entry_line(std::string_view word, std::string_view fields, JournalHeader& header,
+                      JournalFile& file, bool& has_hashes) {
   if (word == "hashes")
-    return parse_number(next_word(fields), file.old_hash, 16) &&
-           parse_number(next_word(fields), file.new_hash, 16) && fields.empty();
+    return (has_hashes = parse_number(next_word(fields), file.old_hash, 16) &&
+                         parse_number(next_word(fields), file.new_hash, 16) && fields.empty());
   if (word == "meter") {
     std::optional<JournalMeter> meter = parse_meter(fields);
-    if (meter) file.meters.push_back(std::move(*meter));
-    return meter.has_value();
+    if (!meter || file.meters.size() == most_meters) return false;
+    file.meters.push_back(std::move(*meter));
+    return true;
   }
-  if (word == "kept") {
-    file.kept = true;
-    return fields.empty();
+  if (header.format != 1) return false;
+  if (word == "written") {  // its time is the first a format 1 journal tells
+    std::optional<FileStamp> stamp = parse_stamp(fields);
+    if (stamp && header.started_seconds == 0) header.started_seconds = stamp->mtime_seconds;
+    return stamp.has_value();
   }
-  std::optional<FileStamp> stamp = parse_stamp(fields);
-  std::optional<FileStamp>* slot = word == "written"     ? &file.written
-                                   : word == "replaced"  ? &file.replaced
-                                   : word == "restoring" ? &file.restoring
-                                   : word == "restored"  ? &file.restored
-                                                         : nullptr;
-  if (slot == nullptr || !stamp) return false;
-  *slot = stamp;
+  std::optional<std::string> target = unescape_text(fields);
+  if (word != "target" || !target) return false;
+  file.target = std::move(*target);
   return true;
 }
 
-// Orders journal names by the time in them, then by the number after it.
-struct JournalTime {
-  std::string time;
-  int number;
-};
-
-std::optional<JournalTime> journal_time(std::string_view name) {
-  if (!name.starts_with(journal_prefix) || !name.ends_with(journal_suffix)) return std::nullopt;
-  name.remove_prefix(journal_prefix.size());
-  name.remove_suffix(journal_suffix.size());
-  if (name.size() < journal_time_length) return std::nullopt;
-  JournalTime time{std::string(name.substr(0, journal_time_length)), 1};
-  std::string_view rest = name.substr(journal_time_length);
-  if (!rest.empty() && !(rest[0] == '-' && parse_number(rest.substr(1), time.number)))
-    return std::nullopt;
-  return time;
+// Reads a mark's fields into `record`. Returns false when they are not a mark's.
+bool read_mark(std::string_view word, std::string_view fields, JournalRecord& record) {
+  if (word == "temp") {
+    std::optional<std::string> name = unescape_text(fields);
+    record.kind = JournalRecordKind::Temp;
+    record.temp = name.value_or("");
+    return name && !name->empty() && name->find('/') == std::string::npos;
+  }
+  if (word == "kept" || (word == "restoring" && fields.empty())) {
+    record.kind = word == "kept" ? JournalRecordKind::Kept : JournalRecordKind::Restoring;
+    return fields.empty();
+  }
+  record.stamp = parse_stamp(fields);
+  record.kind = word == "replaced"    ? JournalRecordKind::Replaced
+                : word == "restored"  ? JournalRecordKind::Restored
+                : word == "restoring" ? JournalRecordKind::Restoring
+                                      : JournalRecordKind::End;
+  return record.kind != JournalRecordKind::End && record.stamp.has_value();
 }
 
-bool flush_working_folder() {
-  int dir = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) return false;
-  bool ok = fsync(dir) == 0;
-  close(dir);
-  return ok;
+// Reads the next whole line into `line`, without its line end. Returns false at the end,
+// where a last line without a line end is left out, or when the journal cannot be read on,
+// which `stopped` then tells.
+bool read_line(JournalReader& reader, std::string& line) {
+  if (reader.has_ahead) {
+    reader.has_ahead = false;
+    line = std::move(reader.ahead);
+    return true;
+  }
+  for (;;) {
+    char* begin = reader.buffer.get() + reader.start;
+    std::size_t length = reader.end - reader.start;
+    if (const void* found = std::memchr(begin, '\n', length)) {
+      line.assign(begin, static_cast<std::size_t>(static_cast<const char*>(found) - begin));
+      reader.start += line.size() + 1;
+      reader.whole_bytes += static_cast<off_t>(line.size() + 1);
+      ++reader.line_number;
+      return true;
+    }
+    if (reader.at_end) return false;
+    std::memmove(reader.buffer.get(), begin, length);
+    reader.start = 0;
+    reader.end = length;
+    if (reader.end == longest_line) {
+      reader.stopped = "line " + std::to_string(reader.line_number + 1) + " is too long";
+      return false;
+    }
+    ssize_t got = read(reader.file.fd, reader.buffer.get() + reader.end, longest_line - reader.end);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      reader.stopped = "it cannot be read after line " + std::to_string(reader.line_number) + " (" +
+                       std::strerror(errno) + ")";
+      return false;
+    }
+    reader.at_end = got == 0;
+    reader.end += static_cast<std::size_t>(got);
+  }
 }
 
-void set_device(JournalWriter& journal) {
-  struct stat info;
-  if (fstat(journal.fd, &info) == 0) journal.device = static_cast<std::uint64_t>(info.st_dev);
+// Gives back a line read ahead, so that the next read_line takes it.
+void put_back(JournalReader& reader, std::string&& line) {
+  reader.ahead = std::move(line);
+  reader.has_ahead = true;
+}
+
+// Reads the header lines that follow the first line ("# hash", "# started").
+void read_header_fields(JournalReader& reader) {
+  std::string line;
+  while (read_line(reader, line)) {
+    std::string_view fields = line;
+    if (!fields.starts_with('#')) return put_back(reader, std::move(line));
+    next_word(fields);
+    std::string_view word = next_word(fields);
+    JournalHeader& header = reader.header;
+    if (word == "hash") header.hash = fields;
+    if (word == "started" &&
+        !parse_time(next_word(fields), header.started_seconds, header.started_nanoseconds))
+      header.started_seconds = header.started_nanoseconds = 0;
+  }
+}
+
+// Reads the rest of the entry that `file` begins. Returns false when a line of it cannot
+// be read; `has_hashes` tells whether the entry is whole.
+bool read_entry(JournalReader& reader, JournalFile& file, bool& has_hashes) {
+  std::string line;
+  while (read_line(reader, line)) {
+    std::string_view fields = line;
+    std::string_view word = next_word(fields);
+    int number = 0;
+    bool of_entry = word == "hashes" || word == "meter" || word == "target" || word == "written";
+    if (!of_entry || !parse_number(next_word(fields), number) || number != file.number) {
+      put_back(reader, std::move(line));
+      return true;
+    }
+    if (!apply_entry_line(word, fields, reader.header, file, has_hashes)) return false;
+  }
+  return true;
+}
+
+JournalRecord stop_reading(JournalReader& reader) {
+  if (reader.stopped.empty())
+    reader.stopped = "line " + std::to_string(reader.line_number) + " cannot be read";
+  return JournalRecord{};
 }
 
 }  // namespace
 
-JournalWriter::JournalWriter(JournalWriter&& other) noexcept
-    : fd(std::exchange(other.fd, -1)), name(std::move(other.name)), device(other.device) {}
+JournalFd::JournalFd(JournalFd&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
 
-JournalWriter& JournalWriter::operator=(JournalWriter&& other) noexcept {
+JournalFd& JournalFd::operator=(JournalFd&& other) noexcept {
   if (this != &other) {
     if (fd >= 0) close(fd);
     fd = std::exchange(other.fd, -1);
-    name = std::move(other.name);
-    device = other.device;
   }
   return *this;
 }
 
-JournalWriter::~JournalWriter() {
+JournalFd::~JournalFd() {
   if (fd >= 0) close(fd);
 }
 
@@ -218,57 +291,94 @@ std::string journal_name(std::time_t now) {
   return std::string(journal_prefix) + time + std::string(journal_suffix);
 }
 
-std::optional<JournalWriter> create_journal(std::time_t now) {
-  std::string base = journal_name(now);
+std::optional<JournalWriter> create_journal(const struct timespec& now) {
+  std::string base = journal_name(now.tv_sec);
   base.resize(base.size() - journal_suffix.size());
   JournalWriter journal;
-  for (int n = 1; n <= most_names_tried && journal.fd < 0; ++n) {
+  for (int n = 1; n <= most_names_tried && journal.file.fd < 0; ++n) {
     journal.name = base + (n == 1 ? "" : "-" + std::to_string(n)) + std::string(journal_suffix);
-    journal.fd =
-        open(journal.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
-    if (journal.fd < 0 && errno != EEXIST) return std::nullopt;
+    journal.file.fd =
+        call_open(journal.name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
+    if (journal.file.fd < 0 && errno != EEXIST) return std::nullopt;
   }
-  if (journal.fd < 0) return std::nullopt;
-  set_device(journal);
-  flock(journal.fd, LOCK_EX | LOCK_NB);  // no undo of it while the rewrite runs
-  if (!append_journal(journal, journal_header) || !flush_working_folder()) {
-    unlink(journal.name.c_str());
+  if (journal.file.fd < 0) return std::nullopt;
+  struct stat info;
+  if (fstat(journal.file.fd, &info) == 0) journal.device = static_cast<std::uint64_t>(info.st_dev);
+  flock(journal.file.fd, LOCK_EX | LOCK_NB);  // no undo of it while the rewrite runs
+  char started[96];
+  std::tm utc{};
+  gmtime_r(&now.tv_sec, &utc);
+  int length = std::snprintf(started, sizeof started, "# started %lld.%09ld ",
+                             static_cast<long long>(now.tv_sec), static_cast<long>(now.tv_nsec));
+  std::strftime(started + length, sizeof started - static_cast<std::size_t>(length),
+                "%Y-%m-%dT%H:%M:%SZ\n", &utc);
+  std::string header = std::string(first_line) + "\n# hash " + std::string(content_hash_name) +
+                       "\n" + started + std::string(header_explained);
+  if (!append_journal(journal, header)) {
+    int error = errno;
+    call_remove(journal.name.c_str());
+    errno = error;
     return std::nullopt;
   }
   return journal;
 }
 
-std::optional<JournalWriter> open_journal(const std::string& path) {
+std::optional<JournalWriter> open_journal(const std::string& path, std::string& error) {
   JournalWriter journal;
   journal.name = path;
-  journal.fd = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-  if (journal.fd < 0) return std::nullopt;
-  set_device(journal);
+  journal.file.fd = call_open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK);
+  struct stat info;
+  if (journal.file.fd < 0 || fstat(journal.file.fd, &info) != 0) {
+    error = "cannot be written to";
+    return std::nullopt;
+  }
+  if (flock(journal.file.fd, LOCK_EX | LOCK_NB) != 0) {
+    error = "is in use by another rerate";
+    return std::nullopt;
+  }
+  journal.device = static_cast<std::uint64_t>(info.st_dev);
+  journal.size = info.st_size;
   return journal;
 }
 
-bool append_journal(JournalWriter& journal, std::string_view text, bool on_disk_later) {
-  while (!text.empty()) {
-    ssize_t written = write(journal.fd, text.data(), text.size());
+void trim_journal(JournalWriter& journal, off_t whole_bytes) {
+  // Should this fail, the cut line stays unreadable, after every entry before it.
+  if (journal.size > whole_bytes && call_truncate(journal.file.fd, whole_bytes) == 0)
+    journal.size = whole_bytes;
+}
+
+bool append_journal(JournalWriter& journal, std::string_view text) {
+  std::string_view left = text;
+  while (!left.empty()) {
+    ssize_t written = call_write(journal.file.fd, left);
     if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    text.remove_prefix(static_cast<std::size_t>(written));
+    if (written <= 0) {
+      int error = written < 0 ? errno : ENOSPC;
+      call_truncate(journal.file.fd, journal.size);  // no line is left cut short
+      errno = error;
+      return false;
+    }
+    left.remove_prefix(static_cast<std::size_t>(written));
   }
-  return on_disk_later || fdatasync(journal.fd) == 0;
+  journal.size += static_cast<off_t>(text.size());
+  return true;
 }
 
 std::string journal_entry(const JournalFile& file) {
   std::string number = std::to_string(file.number);
   std::string text = "file " + number + " " + escape_text(file.path) + "\n";
-  text += "target " + number + " " + escape_text(file.target) + "\n";
   char hashes[64];
   std::snprintf(hashes, sizeof hashes, "%016" PRIx64 " %016" PRIx64, file.old_hash, file.new_hash);
   text += "hashes " + number + " " + hashes + "\n";
   for (const JournalMeter& meter : file.meters)
     text += "meter " + number + " " + std::to_string(meter.offset) + " " + meter.new_text + " " +
             meter.old_text + " " + meter.chart + "\n";
-  if (file.written) text += journal_mark("written", file.number, file.written);
   return text;
+}
+
+std::string journal_temp(int number, const std::string& temp) {
+  return "temp " + std::to_string(number) + " " + escape_text(temp.substr(temp.rfind('/') + 1)) +
+         "\n";
 }
 
 std::string journal_mark(std::string_view word, int number, const std::optional<FileStamp>& stamp) {
@@ -277,62 +387,100 @@ std::string journal_mark(std::string_view word, int number, const std::optional<
   return text + "\n";
 }
 
-std::optional<std::vector<JournalFile>> parse_journal(std::string_view text, std::string& error) {
-  std::string_view first_line = journal_header.substr(0, journal_header.find('\n') + 1);
-  if (first_line.starts_with(text)) return std::vector<JournalFile>();  // killed as it began
-  if (!text.starts_with(first_line)) {
-    error = "not a rerate undo journal";
+std::optional<JournalReader> open_journal_reader(const std::string& path, std::string& error) {
+  JournalReader reader;
+  reader.file.fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  struct stat info;
+  if (reader.file.fd < 0 || fstat(reader.file.fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    error = "cannot be read";
     return std::nullopt;
   }
-  std::vector<JournalFile> files;
-  int line_number = 0;
-  for (std::size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n')) {
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end + 1);
-    ++line_number;
+  reader.buffer = std::make_unique_for_overwrite<char[]>(longest_line);
+  std::string line;
+  bool has_line = read_line(reader, line);
+  if (!has_line && reader.line_number == 0 && reader.stopped.empty() && reader.end == 0)
+    return reader;  // empty: a run killed as it began
+  JournalHeader& header = reader.header;
+  header.format = line == first_line ? 2 : line == first_line_of_format_1 ? 1 : 0;
+  if (!has_line || header.format == 0) {
+    error = "is not a rerate undo journal";
+    return std::nullopt;
+  }
+  if (header.format == 1) header.hash = content_hash_name;
+  read_header_fields(reader);
+  if (header.hash != content_hash_name) {
+    error = header.hash.empty()
+                ? "names no content hash"
+                : "uses the content hash " + header.hash + ", which this rerate does not compute";
+    return std::nullopt;
+  }
+  return reader;
+}
+
+JournalRecord next_journal_record(JournalReader& reader) {
+  std::string line;
+  while (read_line(reader, line)) {
     if (line.empty() || line[0] == '#') continue;
-    std::string_view word = next_word(line);
-    int number = 0;
-    bool ok = parse_number(next_word(line), number) && number > 0;
-    if (ok && word == "file") {
-      std::optional<std::string> path = unescape_text(line);
-      ok = path && number == static_cast<int>(files.size()) + 1;
-      if (ok) {
-        JournalFile& file = files.emplace_back();
-        file.number = number;
-        file.path = std::move(*path);
-      }
-    } else {
-      ok = ok && number <= static_cast<int>(files.size()) &&
-           apply_record(word, line, files[static_cast<std::size_t>(number - 1)]);
+    std::string_view fields = line;
+    std::string_view word = next_word(fields);
+    JournalRecord record;
+    if (!parse_number(next_word(fields), record.number) || record.number <= 0)
+      return stop_reading(reader);
+    if (word != "file") {
+      if (record.number > reader.last_number || !read_mark(word, fields, record))
+        return stop_reading(reader);
+      return record;
     }
-    if (!ok) {
-      error = "line " + std::to_string(line_number) + " cannot be read";
-      return std::nullopt;
-    }
+    std::optional<std::string> path = unescape_text(fields);
+    if (record.number != reader.last_number + 1 || !path) return stop_reading(reader);
+    reader.last_number = record.number;
+    record.kind = JournalRecordKind::File;
+    record.file.number = record.number;
+    record.file.path = std::move(*path);
+    bool has_hashes = false;
+    if (!read_entry(reader, record.file, has_hashes)) return stop_reading(reader);
+    if (has_hashes && (reader.header.format != 1 || !record.file.target.empty())) return record;
   }
-  return files;
+  return JournalRecord{};
 }
 
-bool same_content_stamp(const FileStamp& a, const FileStamp& b) {
-  return a.device == b.device && a.inode == b.inode && a.size == b.size &&
-         a.mtime_seconds == b.mtime_seconds && a.mtime_nanoseconds == b.mtime_nanoseconds;
+std::optional<Journal> read_journal(const std::string& path, std::string& error) {
+  std::optional<JournalReader> reader = open_journal_reader(path, error);
+  if (!reader) return std::nullopt;
+  Journal journal;
+  journal.header = reader->header;
+  std::vector<int> index;  // by file number: its place in `files`, or -1 when passed over
+  for (JournalRecord record = next_journal_record(*reader); record.kind != JournalRecordKind::End;
+       record = next_journal_record(*reader)) {
+    index.resize(static_cast<std::size_t>(reader->last_number) + 1, -1);
+    if (record.kind == JournalRecordKind::File) {
+      index[static_cast<std::size_t>(record.number)] = static_cast<int>(journal.files.size());
+      journal.files.push_back(std::move(record.file));
+      continue;
+    }
+    int at = index[static_cast<std::size_t>(record.number)];
+    if (at < 0) continue;
+    JournalFile& file = journal.files[static_cast<std::size_t>(at)];
+    if (record.kind == JournalRecordKind::Replaced) file.replaced = record.stamp;
+    if (record.kind == JournalRecordKind::Kept) file.kept = true;
+    if (record.kind == JournalRecordKind::Restored) file.restored = true;
+  }
+  journal.stopped = reader->stopped;
+  return journal;
 }
 
-std::optional<std::string> newest_journal(const std::string& folder) {
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return std::nullopt;
-  std::optional<std::string> newest;
-  std::optional<JournalTime> newest_time;
-  while (dirent* entry = readdir(dir)) {
-    std::optional<JournalTime> time = journal_time(entry->d_name);
-    if (!time) continue;
-    if (!newest_time ||
-        std::pair(time->time, time->number) > std::pair(newest_time->time, newest_time->number)) {
-      newest_time = time;
-      newest = folder + "/" + entry->d_name;
-    }
+bool is_journal_name(std::string_view name) {
+  if (!name.starts_with(journal_prefix) || !name.ends_with(journal_suffix)) return false;
+  name.remove_prefix(journal_prefix.size());
+  name.remove_suffix(journal_suffix.size());
+  if (name.size() < journal_time_form.size()) return false;
+  for (std::size_t i = 0; i < journal_time_form.size(); ++i) {
+    bool digit = name[i] >= '0' && name[i] <= '9';
+    if (journal_time_form[i] == '0' ? !digit : name[i] != journal_time_form[i]) return false;
   }
-  closedir(dir);
-  return newest;
+  std::string_view number = name.substr(journal_time_form.size());
+  if (number.empty()) return true;
+  int n = 0;
+  return number[0] == '-' && number.size() > 1 && number[1] != '0' &&
+         parse_number(number.substr(1), n) && n >= 2;
 }

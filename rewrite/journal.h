@@ -1,25 +1,40 @@
-// rewrite/journal.h: the undo journal of a rewrite. A plain text file in the working folder
-// (beside Songs) that tells, for each song file the rewrite sets out to replace, where its
-// meters change and from what, and whether the new file took the old one's place; an undo
-// adds what it restored. Each batch of entries is on disk before its files are renamed, and
-// each batch of marks after, so even a killed run leaves a journal that tells which files
-// were changed.
+// rewrite/journal.h: the undo journal of a rewrite. A plain text file in the folder that
+// holds Songs that tells, for each song file the rewrite replaces, where its meters change
+// and from what, and the hashes of its bytes before and after; an undo adds what it
+// restored. Each batch of entries is on disk before its files are renamed and the marks
+// that say they were are written after the renames are on disk, so even a killed run
+// leaves a journal that tells which files may have changed; whether one did is told by its
+// bytes.
 //
-// The text, one record a line, "<word> <file number> <fields>":
-//   file 3 Songs/Pack/Song/song.sm              the path as the report names it
-//   target 3 /home/me/game/Songs/Pack/Song/song.sm   the file replaced, links followed
-//   hashes 3 <old> <new>                        content hashes of the file before and after
-//   meter 3 1187 8 12 Single Hard               byte offset in the new file, new text, old text
-//   written 3 <stamp>                           the new file, before its rename
-//   replaced 3 <stamp>                          the new file in place
-//   kept 3                                      the rewrite left the file as it was
-//   restoring 3 <stamp> / restored 3 <stamp>    the same two steps for an undo
-// where <stamp> is "device D inode I size S mtime SECONDS.NANOSECONDS ctime ...". Paths
-// keep their bytes, but for a backslash, written "\\", and control bytes, "\xHH".
+// The text is a header of lines starting with "#", then one record a line,
+// "<word> <file number> <fields>":
+//   # rerate undo journal, format 2            always the first line
+//   # hash mix64                               the content hash of the hashes lines
+//   # started 1796634000.123456789 2026-12-07T09:16:52Z   when the run began (UTC)
+//   # ...                                      other "#" lines explain the records
+//   file 3 Songs/Pack/Song/song.sm             the path, from the folder that holds the journal
+//   hashes 3 <old> <new>                       content hashes before and after, 16 hex digits
+//   meter 3 1187 8 12 Single Hard              byte offset in the new file, new text, old text
+//   replaced 3 <stamp>                         the new file in place, after the renames are on disk
+//   kept 3                                     the rewrite left the file as it was
+//   restoring 3 / restored 3 <stamp>           the same two steps for an undo
+//   temp 3 .rerate-x1Yz9Q.tmp                  the new file's name beside the old one, until
+//                                              its rename (a crash may leave it behind)
+// where <stamp> is "device D inode I size S mtime SECONDS.NANOSECONDS ctime ...". A file's
+// entry is its file, hashes and meter lines, written together. Paths keep their bytes, but
+// for a backslash, written "\\", and control bytes, "\xHH".
+//
+// Format 1, written by rerate 1.0, has no hash or start time in its header (its hash is
+// mix64, its time the modification time in its first `written` line), an absolute
+// `target N PATH` line after each file line (the path the undo uses), and a
+// `written N <stamp>` line that ends each entry.
 #pragma once
+
+#include <sys/types.h>
 
 #include <cstdint>
 #include <ctime>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,63 +50,131 @@ struct JournalMeter {
   std::string chart;  // "Single Hard", for the report
 };
 
-// One song file a rewrite set out to replace, and what became of it.
+// One song file a rewrite replaced, with what its later marks say.
 struct JournalFile {
   int number = 0;
-  std::string path;    // as the report names it
-  std::string target;  // the file replaced: absolute, every symbolic link followed
+  std::string path;      // from the journal's folder ("Songs/..."), as the report names it
+  std::string target{};  // format 1: the file replaced, an absolute path; otherwise empty
   std::uint64_t old_hash = 0;
   std::uint64_t new_hash = 0;
-  std::vector<JournalMeter> meters;    // in file order
-  std::optional<FileStamp> written;    // the new file before it took the target's place
-  std::optional<FileStamp> replaced;   // the new file in its place
-  bool kept = false;                   // the rewrite left the file as it was
-  std::optional<FileStamp> restoring;  // an undo's file before it took the place
-  std::optional<FileStamp> restored;   // an undo's file in its place
+  std::vector<JournalMeter> meters{};   // in file order
+  std::optional<FileStamp> replaced{};  // the new file in its place, as it was then
+  bool kept = false;                    // the rewrite left the file as it was
+  bool restored = false;                // an undo put the old file back
 };
 
-// A journal open for adding records. Closed when it goes away.
-struct JournalWriter {
+// What the header of a journal says.
+struct JournalHeader {
+  int format = 0;
+  std::string hash;                  // the name of the content hash of its hashes lines
+  std::int64_t started_seconds = 0;  // when the run began, in seconds since 1970 (UTC)
+  std::int64_t started_nanoseconds = 0;
+};
+
+// A whole journal as read_journal gives it.
+struct Journal {
+  JournalHeader header;
+  std::vector<JournalFile> files;  // in the order of their entries
+  std::string stopped;             // where reading stopped early and why, or empty
+};
+
+// An open file descriptor, closed when it goes away.
+struct JournalFd {
   int fd = -1;
+  JournalFd() = default;
+  explicit JournalFd(int open_fd) : fd(open_fd) {}
+  JournalFd(JournalFd&& other) noexcept;
+  JournalFd& operator=(JournalFd&& other) noexcept;
+  ~JournalFd();
+};
+
+// A journal open for adding records.
+struct JournalWriter {
+  JournalFd file;
   std::string name;
   std::uint64_t device = 0;  // the file system it lies on
-  JournalWriter() = default;
-  JournalWriter(JournalWriter&& other) noexcept;
-  JournalWriter& operator=(JournalWriter&& other) noexcept;
-  ~JournalWriter();
+  off_t size = 0;            // its bytes, every one written whole
 };
 
 // The journal name for a rewrite started at `now`: "rerate-undo-2026-12-07T09-16-52Z.txt".
 std::string journal_name(std::time_t now);
 
 // Creates a new journal in the working folder, named for `now` (with "-2", "-3", ... when
-// that name is taken), with its header on disk, and locked while it is open so that no
-// undo takes it meanwhile. Nothing when it cannot be created.
-std::optional<JournalWriter> create_journal(std::time_t now);
+// that name is taken), with its header, and locked while it is open so that no undo takes
+// it meanwhile. Nothing when it cannot be created; the header reaches the disk with the
+// first batch.
+std::optional<JournalWriter> create_journal(const struct timespec& now);
 
-// Opens the journal `path` to add an undo's records to it.
-std::optional<JournalWriter> open_journal(const std::string& path);
+// Opens the journal `path` to add an undo's records to it, locked. Nothing, with the
+// reason in `error`, when it cannot be opened or another run holds it.
+std::optional<JournalWriter> open_journal(const std::string& path, std::string& error);
 
-// Adds `text` to the journal and, unless `on_disk_later` (a flush of its whole file system
-// follows, as a batch on the same file system makes), puts it on disk. Returns false when
-// either fails.
-bool append_journal(JournalWriter& journal, std::string_view text, bool on_disk_later = false);
+// Cuts off what follows the first `whole_bytes` of the journal (a last line that a stopped
+// run left cut short), so that the lines added next start on a line of their own.
+void trim_journal(JournalWriter& journal, off_t whole_bytes);
 
-// The lines that describe `file` before its rename: file, target, hashes, meters, written.
+// Adds `text` to the journal (not yet on disk). Returns false when it cannot, and then
+// leaves the journal as it was before: a disk that filled up leaves no line cut short.
+bool append_journal(JournalWriter& journal, std::string_view text);
+
+// The lines that describe `file` before its rename: file, hashes, meters.
 std::string journal_entry(const JournalFile& file);
+
+// The line that names the temporary file `temp` (a path) of file `number`.
+std::string journal_temp(int number, const std::string& temp);
 
 // One mark line: "<word> <number>", with the stamp when there is one.
 std::string journal_mark(std::string_view word, int number, const std::optional<FileStamp>& stamp);
 
-// The files a journal's text describes, in the order of their entries. Nothing, with the
-// reason in `error`, when a line is not one the journal writes; a last line without its
-// line end (a write cut short) is left out, and a journal cut short in its first line
-// describes no file.
-std::optional<std::vector<JournalFile>> parse_journal(std::string_view text, std::string& error);
+// A journal read one line at a time, with no more than a line's worth of its bytes held.
+struct JournalReader {
+  JournalFd file;
+  std::unique_ptr<char[]> buffer;
+  std::size_t start = 0;  // the unread bytes are buffer[start, end)
+  std::size_t end = 0;
+  bool at_end = false;
+  int line_number = 0;
+  off_t whole_bytes = 0;  // the bytes of the lines read whole so far
+  std::string ahead;      // a line read ahead, not yet taken
+  bool has_ahead = false;
+  int last_number = 0;  // the number of the last file entry
+  JournalHeader header;
+  std::string stopped;  // why reading stopped before the end, or empty
+};
 
-// Whether two stamps describe the same file with the same content, whatever its change
-// time (a rename moves that).
-bool same_content_stamp(const FileStamp& a, const FileStamp& b);
+// Opens the journal `path` and reads its header: the first line before anything else.
+// Nothing, with the reason in `error`, when it cannot be read or is not a journal whose
+// hash this program computes.
+std::optional<JournalReader> open_journal_reader(const std::string& path, std::string& error);
 
-// The newest journal in `folder`, by the time in its name, as "folder/name".
-std::optional<std::string> newest_journal(const std::string& folder);
+// What one step of reading gives.
+enum class JournalRecordKind {
+  File,      // a whole file entry
+  Replaced,  // a mark, as named
+  Kept,
+  Restoring,
+  Restored,
+  Temp,  // the name of a new file while it is written
+  End,   // no more records: the end, or a line that cannot be read (`stopped` says)
+};
+
+struct JournalRecord {
+  JournalRecordKind kind = JournalRecordKind::End;
+  int number = 0;
+  JournalFile file;                // File
+  std::optional<FileStamp> stamp;  // the marks that carry one
+  std::string temp;                // Temp: a file name in the folder of the file
+};
+
+// The next record of the journal. An entry that a stopped run left without its hashes
+// describes no replaced file and is passed over; a last line without its line end (a
+// write cut short) is left out. Reading stops at the first line that is not one a journal
+// holds, with `stopped` saying which.
+JournalRecord next_journal_record(JournalReader& reader);
+
+// Reads the whole journal at `path`, its marks applied to its files. Nothing, with the
+// reason in `error`, where open_journal_reader gives nothing.
+std::optional<Journal> read_journal(const std::string& path, std::string& error);
+
+// Whether `name` has the exact form of a journal's name.
+bool is_journal_name(std::string_view name);

@@ -1,18 +1,17 @@
 // rewrite/replace_file.cpp: the write-to-temporary-then-rename replacement of files, with
-// POSIX calls. On Linux a batch reaches the disk with one syncfs per file system before
-// the renames and one after; elsewhere each new file and each folder is flushed alone.
+// POSIX calls; the calls that change files go through rewrite/file_calls.h.
 #include "rewrite/replace_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <utility>
-#include <vector>
+
+#include "rewrite/file_calls.h"
 
 namespace {
 
@@ -20,12 +19,6 @@ volatile std::sig_atomic_t interrupt_signal = 0;  // set by the InterruptCatcher
 constexpr int caught_signals[] = {SIGINT, SIGTERM, SIGHUP};
 
 void catch_interrupt(int signal_number) { interrupt_signal = signal_number; }
-
-#if defined(__linux__)
-constexpr bool flush_whole_file_systems = true;
-#else
-constexpr bool flush_whole_file_systems = false;
-#endif
 
 constexpr const char* temp_name_pattern = "/.rerate-XXXXXX.tmp";
 constexpr int temp_name_suffix_length = 4;  // ".tmp"
@@ -44,7 +37,7 @@ struct FileDescriptor {
 // changed.
 std::optional<struct stat> writable_file_info(const std::string& target,
                                               const FileStamp& expected) {
-  FileDescriptor file{open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)};
+  FileDescriptor file{call_open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)};
   if (file.fd < 0) return std::nullopt;
   struct stat info;
   if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
@@ -54,7 +47,7 @@ std::optional<struct stat> writable_file_info(const std::string& target,
 
 bool write_all(int fd, std::string_view content) {
   while (!content.empty()) {
-    ssize_t written = write(fd, content.data(), content.size());
+    ssize_t written = call_write(fd, content);
     if (written < 0) {
       if (errno == EINTR) continue;
       return false;
@@ -69,19 +62,6 @@ std::string folder_of(const std::string& target) {
   return slash == 0 ? std::string("/") : target.substr(0, slash);
 }
 
-// Flushes the folder itself (fsync), or with `whole_file_system` everything written to
-// the file system that holds it (syncfs). Returns false when that fails.
-bool flush_folder(const std::string& folder, bool whole_file_system) {
-  FileDescriptor dir{open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-  if (dir.fd < 0) return false;
-#if defined(__linux__)
-  if (whole_file_system) return syncfs(dir.fd) == 0;
-#else
-  (void)whole_file_system;
-#endif
-  return fsync(dir.fd) == 0;
-}
-
 // Gives the new file the target's owner and group where this user may; a user who may
 // not give the owner may still give a group of their own.
 void give_owner(int fd, const struct stat& original) {
@@ -93,13 +73,12 @@ void give_owner(int fd, const struct stat& original) {
 bool fill_temp_file(int fd, std::string_view content, const struct stat& original) {
   if (!write_all(fd, content)) return false;
   give_owner(fd, original);
-  if (fchmod(fd, original.st_mode & 07777) != 0) return false;
-  return flush_whole_file_systems || fsync(fd) == 0;
+  return fchmod(fd, original.st_mode & 07777) == 0;
 }
 
 void remove_temp(Replacement& replacement) {
   if (replacement.temp.empty()) return;
-  unlink(replacement.temp.c_str());
+  call_remove(replacement.temp.c_str());
   replacement.temp.clear();
 }
 
@@ -141,34 +120,13 @@ std::optional<Replacement> write_replacement(const std::string& target, std::str
   replacement.target = target;
   replacement.expected = expected;
   std::string name = folder == "/" ? std::string(temp_name_pattern) : folder + temp_name_pattern;
-  FileDescriptor temp{mkstemps(name.data(), temp_name_suffix_length)};
+  FileDescriptor temp{call_create_temp(name.data(), temp_name_suffix_length)};
   if (temp.fd < 0) return std::nullopt;
   replacement.temp = name;  // removed with the record from here on
   if (!fill_temp_file(temp.fd, content, *original)) return std::nullopt;
   int fd = std::exchange(temp.fd, -1);
-  if (close(fd) != 0) return std::nullopt;
+  if (call_close(fd) != 0) return std::nullopt;
   return replacement;
-}
-
-bool flushes_whole_file_systems() { return flush_whole_file_systems; }
-
-void flush_replacements(std::span<Replacement> batch) {
-  if (!flush_whole_file_systems) return;  // each file was flushed when it was written
-  std::vector<std::uint64_t> flushed;
-  std::vector<std::uint64_t> failed;
-  for (Replacement& replacement : batch) {
-    if (replacement.temp.empty()) continue;
-    std::uint64_t device = replacement.expected.device;
-    if (std::find(flushed.begin(), flushed.end(), device) != flushed.end()) continue;
-    if (std::find(failed.begin(), failed.end(), device) == failed.end()) {
-      if (flush_folder(folder_of(replacement.target), true)) {
-        flushed.push_back(device);
-        continue;
-      }
-      failed.push_back(device);
-    }
-    remove_temp(replacement);
-  }
 }
 
 bool place_replacement(Replacement& replacement) {
@@ -178,37 +136,13 @@ bool place_replacement(Replacement& replacement) {
     remove_temp(replacement);
     return false;
   }
-  if (rename(replacement.temp.c_str(), replacement.target.c_str()) != 0) {
+  if (call_rename(replacement.temp.c_str(), replacement.target.c_str()) != 0) {
     remove_temp(replacement);
     return false;
   }
   replacement.temp.clear();
   replacement.placed = true;
   return true;
-}
-
-void flush_folders(std::span<const Replacement> batch) {
-  std::vector<std::string> flushed;  // folders, or one folder per file system
-  std::vector<std::uint64_t> devices;
-  for (const Replacement& replacement : batch) {
-    if (!replacement.placed) continue;
-    std::string folder = folder_of(replacement.target);
-    if (flush_whole_file_systems) {
-      std::uint64_t device = replacement.expected.device;
-      if (std::find(devices.begin(), devices.end(), device) != devices.end()) continue;
-      devices.push_back(device);
-    } else if (std::find(flushed.begin(), flushed.end(), folder) != flushed.end()) {
-      continue;
-    }
-    flush_folder(folder, flush_whole_file_systems);
-    flushed.push_back(folder);
-  }
-}
-
-void place_batch(std::span<Replacement> batch) {
-  flush_replacements(batch);
-  for (Replacement& replacement : batch) place_replacement(replacement);
-  flush_folders(batch);
 }
 
 InterruptShield::InterruptShield() {

@@ -1,17 +1,12 @@
 // rewrite/replace_file.h: replacing song files on disk all at once, so that each is
-// either as it was or wholly new, never half written, in batches that reach the disk
-// together.
-//
-// A batch goes: write_replacement for each file (a temporary file beside it), then
-// flush_replacements (every new file on disk), then place_replacement for each (the
-// rename over the old file), then flush_folders (every rename on disk).
+// either as it was or wholly new, never half written: the new file is written beside the
+// old one and renamed over it once it is on disk (rewrite/batch.h puts whole batches on
+// disk).
 #pragma once
 
 #include <signal.h>
 
-#include <cstddef>
 #include <optional>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -45,32 +40,10 @@ std::optional<std::string> resolve_target(const std::string& path);
 std::optional<Replacement> write_replacement(const std::string& target, std::string_view content,
                                              const FileStamp& expected);
 
-// Whether flush_replacements and flush_folders put everything written to the file systems
-// of the batch on disk (one syncfs each), not just the batch's own files and folders.
-bool flushes_whole_file_systems();
-
-// Puts every file written so far by the batch on disk. A replacement whose file system
-// fails to flush loses its temporary file, and its `temp` is emptied.
-void flush_replacements(std::span<Replacement> batch);
-
 // Renames the new file over its target, if it is still there (`temp` not empty) and the
 // target is still as expected. Returns true when the new file is in place; otherwise the
 // temporary file is removed and the target left as it is.
 bool place_replacement(Replacement& replacement);
-
-// Puts the renames of the batch on disk. A file system that cannot do this still has the
-// new files in place, so nothing is reported.
-void flush_folders(std::span<const Replacement> batch);
-
-// A batch ends after this many files or bytes written, whichever comes first: large
-// enough that flushing is a small part of the time, small enough that an interrupt is
-// answered within a fraction of a second.
-constexpr std::size_t batch_files = 128;
-constexpr std::size_t batch_bytes = 32 << 20;
-
-// The rest of a batch once every new file is written: flush_replacements, then
-// place_replacement for each, then flush_folders.
-void place_batch(std::span<Replacement> batch);
 
 // Holds off interrupt, termination, hang-up and quit signals while it lives; a signal
 // that arrives meanwhile is delivered when it goes away.

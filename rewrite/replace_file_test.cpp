@@ -13,7 +13,6 @@
 #include <csignal>
 #include <filesystem>
 #include <set>
-#include <span>
 #include <string>
 
 #include "songfile/song_file.h"
@@ -47,17 +46,12 @@ mode_t permission_bits(const std::string& path) {
   return info.st_mode & 07777;
 }
 
-// The whole replacement of one file, as the rewrite does it, in a batch of one.
+// The whole replacement of one file, as the rewrite does it (but for the flushes).
 bool replace_file(const std::string& path, std::string_view content, const FileStamp& expected) {
   std::optional<std::string> target = resolve_target(path);
   if (!target) return false;
   std::optional<Replacement> replacement = write_replacement(*target, content, expected);
-  if (!replacement) return false;
-  std::span<Replacement> batch(&*replacement, 1);
-  flush_replacements(batch);
-  bool placed = place_replacement(*replacement);
-  flush_folders(batch);
-  return placed;
+  return replacement && place_replacement(*replacement);
 }
 
 struct ReplaceFile : testing::Test {

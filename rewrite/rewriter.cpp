@@ -1,12 +1,8 @@
 // rewrite/rewriter.cpp: the walk over the library that rewrites each song file with a
-// selected chart, in batches that reach the disk together, and the report.
+// selected chart, in batches settled by rewrite/batch.h, and the report.
 //
-// Flushing every file and folder alone costs two waits on the disk per song; a batch
-// writes its new files, records them in the undo journal, puts them all on disk at once,
-// renames them into place, puts the renames on disk at once and marks them done in the
-// journal. Each new file and its journal entry are on disk before it replaces the old one.
-// Interrupts are held for a whole batch and stop the run after it, so an interrupted run
-// leaves every file old or new, each reported as it is, and no temporary file.
+// A song's .sm and the .ssc beside it go in the same batch, so that an interrupt, which
+// stops the run between batches, never leaves one rewritten and the other not.
 #include "rewrite/rewriter.h"
 
 #include <algorithm>
@@ -18,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "rewrite/batch.h"
 #include "rewrite/companion.h"
+#include "rewrite/file_calls.h"
 #include "rewrite/file_job.h"
 #include "rewrite/journal.h"
 #include "rewrite/replace_file.h"
@@ -43,18 +41,16 @@ std::string chart_name(const ConvertedMeter& meter) {
 }
 
 // The journal entry of a file whose new content is written: what undoes each edit.
-JournalFile journal_file(const FileJob& job, const std::string& target,
-                         const std::vector<TextEdit>& texts, const std::string& content) {
+JournalFile journal_file(const FileJob& job, const std::vector<TextEdit>& texts,
+                         const std::string& content) {
   JournalFile file;
   file.path = job.path;
-  file.target = target;
   file.old_hash = job.hash;
   file.new_hash = content_hash(content);
   std::vector<TextEdit> undo = reverse_edits(texts);
   for (std::size_t i = 0; i < undo.size(); ++i)
     file.meters.push_back(JournalMeter{undo[i].offset, undo[i].old_text, undo[i].new_text,
                                        chart_name(job.converted[i])});
-  file.written = stamp_file(job.replacement.temp);
   return file;
 }
 
@@ -78,7 +74,7 @@ std::size_t prepare_file(FileJob& job, FileBuffer& buffer) {
   std::optional<Replacement> replacement = write_replacement(*target, *content, *stamp);
   if (!replacement) return 0;
   job.replacement = std::move(*replacement);
-  job.journal = journal_file(job, *target, *texts, *content);
+  job.journal = journal_file(job, *texts, *content);
   return content->size();
 }
 
@@ -100,65 +96,37 @@ bool report_file(std::FILE* report, const FileJob& job) {
   return false;
 }
 
-// Whether the flushes of the batch's files put the journal on disk too: when they flush
-// whole file systems and every file of the batch lies on the journal's. Then the journal
-// needs no flush of its own, which halves the waits for the disk.
-bool journal_flushed_with(std::span<const Replacement> batch, const JournalWriter& journal) {
-  if (!flushes_whole_file_systems()) return false;
-  return std::all_of(batch.begin(), batch.end(), [&](const Replacement& replacement) {
-    return replacement.temp.empty() || replacement.expected.device == journal.device;
-  });
+// Names a song whose .sm and .ssc were to change together when only one of them did: the
+// game reads the .ssc, and a second run would divide the .sm again.
+void report_split_song(std::FILE* report, const FileJob& sm, const FileJob& ssc) {
+  bool ssc_kept = ssc.companion->searched && ssc.converted.empty();  // nothing in it to change
+  if (ssc_kept || sm.replacement.placed == ssc.replacement.placed) return;
+  std::string folder = escape_controls(sm.path.substr(0, sm.path.rfind('/')));
+  std::fprintf(report, "Song only partly rewritten: %s (its .sm and .ssc now differ)\n",
+               folder.c_str());
 }
 
-// Records the batch's new files in the journal, numbering them from `numbered` on. When
-// the journal cannot take them, no new file of the batch takes its place.
-void record_batch(std::vector<FileJob>& batch, std::span<Replacement> replacements,
-                  JournalWriter& journal, int& numbered) {
-  std::string entries;
-  for (std::size_t i = 0; i < batch.size(); ++i) {
-    if (replacements[i].temp.empty()) continue;
-    batch[i].journal.number = ++numbered;
-    entries += journal_entry(batch[i].journal);
-  }
-  bool on_disk_later = journal_flushed_with(replacements, journal);
-  if (entries.empty() || append_journal(journal, entries, on_disk_later)) return;
-  for (Replacement& replacement : replacements) replacement = Replacement();
-}
-
-// Marks each journaled file of the batch as replaced, with its stamp in place, or kept.
-void mark_batch(const std::vector<FileJob>& batch, std::span<const Replacement> replacements,
-                JournalWriter& journal) {
-  std::string marks;
-  for (std::size_t i = 0; i < batch.size(); ++i) {
-    if (batch[i].journal.number == 0) continue;
-    if (replacements[i].placed)
-      marks +=
-          journal_mark("replaced", batch[i].journal.number, stamp_file(replacements[i].target));
-    else
-      marks += journal_mark("kept", batch[i].journal.number, std::nullopt);
-  }
-  // Should this fail, the "written" stamps still tell which files were replaced.
-  if (!marks.empty()) append_journal(journal, marks, journal_flushed_with(replacements, journal));
-}
-
-// Journals, flushes, places and reports one batch of prepared files: the journal entries
-// are on disk with the new files, before the renames, and the marks with the renames.
-// Returns how many failed.
+// Settles and reports one batch of prepared files, numbering those with a new file in the
+// journal from `numbered` on. Returns 0, or the error number when the journal could not
+// record the batch.
 int finish_batch(std::vector<FileJob>& batch, JournalWriter& journal, int& numbered,
-                 std::FILE* report) {
-  std::vector<Replacement> replacements;
-  replacements.reserve(batch.size());
-  for (FileJob& job : batch) replacements.push_back(std::move(job.replacement));
-  record_batch(batch, replacements, journal, numbered);
-  flush_replacements(replacements);
-  for (Replacement& replacement : replacements) place_replacement(replacement);
-  mark_batch(batch, replacements, journal);
-  flush_folders(replacements);
-  int failed = 0;
-  for (std::size_t i = 0; i < batch.size(); ++i) batch[i].replacement = std::move(replacements[i]);
-  for (const FileJob& job : batch) failed += report_file(report, job) ? 1 : 0;
-  std::fflush(report);
-  return failed;
+                 std::FILE* report, RewriteOutcome& outcome) {
+  std::vector<BatchFile> files(batch.size());
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    files[i].replacement = std::move(batch[i].replacement);
+    if (files[i].replacement.temp.empty()) continue;
+    files[i].number = batch[i].journal.number = ++numbered;
+    files[i].entry = journal_entry(batch[i].journal);
+  }
+  int journal_error = settle_batch(files, journal, BatchMarks{"replaced", "kept"});
+  for (std::size_t i = 0; i < batch.size(); ++i) {
+    batch[i].replacement = std::move(files[i].replacement);
+    outcome.replaced += batch[i].replacement.placed ? 1 : 0;
+    outcome.failed += report_file(report, batch[i]) ? 1 : 0;
+    if (batch[i].companion) report_split_song(report, batch[i - 1], batch[i]);
+  }
+  outcome.report_error = flush_report(report);
+  return journal_error;
 }
 
 // The song files with a selected chart, in library order.
@@ -178,42 +146,56 @@ std::vector<FileJob> selected_files(const std::vector<SongGroup>& groups, const 
 }  // namespace
 
 RewriteOutcome rewrite_library(const std::vector<SongGroup>& groups, const ScaleTable& table,
-                               std::FILE* report) {
+                               std::FILE* report, const BatchLimits& limits) {
   ignore_write_signals();
   RewriteOutcome outcome;
   std::vector<FileJob> jobs = selected_files(groups, table);
   if (jobs.empty()) return outcome;
-  std::optional<JournalWriter> journal = create_journal(std::time(nullptr));
+  InterruptCatcher catcher;
+  struct timespec now {};
+  clock_gettime(CLOCK_REALTIME, &now);
+  std::optional<JournalWriter> journal = create_journal(now);
   if (!journal) {
     std::fprintf(report,
                  "Failed to create the undo journal in the working folder (%s): no song file "
                  "was changed\n",
                  std::strerror(errno));
     outcome.failed = static_cast<int>(jobs.size());
+    outcome.report_error = flush_report(report);
     return outcome;
   }
-  outcome.journal = journal->name;
-  InterruptCatcher catcher;
   FileBuffer buffer;
   int numbered = 0;
+  int journal_error = 0;
   std::size_t next = 0;
-  while (next < jobs.size() && caught_interrupt() == 0) {
+  while (next < jobs.size() && caught_interrupt() == 0 && journal_error == 0 &&
+         outcome.report_error == 0) {
     InterruptShield shield;
     std::vector<FileJob> batch;
     std::size_t bytes = 0;
-    while (next < jobs.size() && batch.size() < batch_files && bytes < batch_bytes) {
-      FileJob& job = batch.emplace_back(std::move(jobs[next++]));
-      bytes += prepare_file(job, buffer);
+    while (next < jobs.size() && !batch_full(limits, batch.size(), bytes)) {
+      do bytes += prepare_file(batch.emplace_back(std::move(jobs[next++])), buffer);
+      while (next < jobs.size() && jobs[next].companion);  // the song's .ssc comes with it
     }
-    outcome.failed += finish_batch(batch, *journal, numbered, report);
+    journal_error = finish_batch(batch, *journal, numbered, report, outcome);
   }
-  std::fprintf(report, "To undo this rewrite: rerate --undo %s\n", journal->name.c_str());
+  if (outcome.replaced > 0) {
+    outcome.journal = journal->name;
+    std::fprintf(report, "To undo this rewrite: rerate --undo %s\n", journal->name.c_str());
+  } else {
+    call_remove(journal->name.c_str());  // nothing to undo
+  }
   outcome.signal = caught_interrupt();
-  if (outcome.signal != 0) {
-    for (; next < jobs.size(); ++next) outcome.left += jobs[next].companion ? 0 : 1;
-    std::fprintf(report, "Interrupted: %d selected %s left unchanged\n", outcome.left,
-                 outcome.left == 1 ? "song was" : "songs were");
-  }
-  std::fflush(report);
+  for (; next < jobs.size(); ++next) outcome.left += jobs[next].companion ? 0 : 1;
+  const char* songs = outcome.left == 1 ? "song was" : "songs were";
+  if (journal_error != 0)
+    std::fprintf(report,
+                 "Stopped: the undo journal could not be written (%s); %d selected %s left "
+                 "unchanged\n",
+                 std::strerror(journal_error), outcome.left, songs);
+  else if (outcome.signal != 0)
+    std::fprintf(report, "Interrupted: %d selected %s left unchanged\n", outcome.left, songs);
+  int report_error = flush_report(report);
+  if (outcome.report_error == 0) outcome.report_error = report_error;
   return outcome;
 }

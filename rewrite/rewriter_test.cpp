@@ -19,6 +19,8 @@
 #include <vector>
 
 #include "library/scan.h"
+#include "rewrite/undo.h"
+#include "tests/support/small_library.h"
 #include "tests/support/song_text.h"
 #include "tests/support/temp_dir.h"
 #include "tests/support/unprivileged.h"
@@ -291,7 +293,8 @@ TEST_F(RewriteLibrary, AnSscIsRewrittenOnlyWhereItsOwnChecksHold) {
       "Rewriting Songs/Pack/B/song.sm...\n - Single Hard (12 -> 8)\n"
       "Not rewriting Songs/Pack/B/b.ssc: none of the selected charts has a match in it\n"
       "Rewriting Songs/Pack/D/song.sm...\n - Single Hard (12 -> 8)\n"
-      "Failed to write to Songs/Pack/D/d.ssc\n",
+      "Failed to write to Songs/Pack/D/d.ssc\n"
+      "Song only partly rewritten: Songs/Pack/D (its .sm and .ssc now differ)\n",
       rewrite_with_report(groups, table_of(5)));
   EXPECT_EQ(unmatched, read_file(dir.path + "/Songs/Pack/B/b.ssc"));
   EXPECT_EQ(ssc_chart("dance-single", "Hard", "13"), read_file(dir.path + "/Songs/Pack/D/d.ssc"));
@@ -351,6 +354,27 @@ TEST_F(RewriteLibrary, AnInterruptLeavesEveryFileOldOrNewAndNoTemporaryFile) {
           << "song " << n;
     }
     EXPECT_FALSE(has_temporary_file(dir.path)) << "after " << delay << " us";
+  }
+}
+
+// A change made after the new file is written and before its rename (the bytes, or the
+// mode alone within the same second) is never overwritten; a run that so replaced nothing
+// leaves no journal and no undo line.
+TEST_F(SmallLibraryTest, AFileChangedJustBeforeItsRenameIsLeftAlone) {
+  for (bool bytes : {true, false}) {
+    write_library();
+    std::string report = rewrite({}, [&](const FileCallEvent& event) {
+      for (const std::string& file : files)
+        if (event.call == FileCall::FlushFileSystem)
+          bytes ? write_file(file, read_file(file) + "\n") : (void)chmod(file.c_str(), 0644);
+      return 0;
+    });
+    EXPECT_EQ(
+        "Failed to write to Songs/G/A/a.sm\nFailed to write to Songs/G/A/a.ssc\n"
+        "Failed to write to Songs/G/B/b.sm\nFailed to write to Songs/G/C/c.sm\n",
+        report);
+    EXPECT_EQ(bytes ? "????" : "oooo", states());
+    EXPECT_FALSE(newest_journal(".") || fs::exists(journal_name(std::time(nullptr))));
   }
 }
 

@@ -1,68 +1,128 @@
-// rewrite/undo_test.cpp: undoing a rewrite that was killed part way: exactly the files it
-// replaced come back, byte for byte.
+// rewrite/undo_test.cpp: undoing by the files' bytes, newest run first and again; and
+// journals made to harm: none changes anything but meter digits inside Songs.
 #include "rewrite/undo.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
-#include <string>
-#include <vector>
 
-#include "library/scan.h"
 #include "rewrite/journal.h"
-#include "rewrite/rewriter.h"
-#include "tests/support/song_text.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/small_library.h"
+
+namespace fs = std::filesystem;
 
 namespace {
 
-TEST(Undo, AKilledRewriteIsUndoneForExactlyTheFilesItReplaced) {
-  constexpr int song_count = 200;  // two batches
-  const int delays_us[] = {20000, 250000, 600000};
-  for (int delay : delays_us) {
-    TempDir dir;
-    WorkingDir cwd(dir.path);
-    std::vector<std::string> paths, originals;
-    for (int n = 0; n < song_count; ++n) {
-      std::string measures;
-      for (int i = 0; i < 1000 + n; ++i) measures += "0000\n0100\n,\n";
-      paths.push_back(dir.path + "/Songs/Pack/S" + std::to_string(n) + "/song.sm");
-      originals.push_back(song_file(
-          "S" + std::to_string(n),
-          notes("dance-single", "Hard", "012", measures) + notes("dance-double", "Edit", "9")));
-      write_file(paths.back(), originals.back());
-    }
-    std::vector<SongGroup> groups;
-    ASSERT_TRUE(scan_library(groups));
-    for (Song& song : groups[0].songs)
-      for (Chart& chart : song.charts) chart.selected = true;
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      std::FILE* report = std::fopen("/dev/null", "w");
-      rewrite_library(groups, table_of(5), report);
-      _exit(0);
-    }
-    usleep(static_cast<useconds_t>(delay));
-    kill(child, SIGKILL);
-    waitpid(child, nullptr, 0);
-    std::optional<std::string> journal = newest_journal(".");
-    if (journal) {
-      std::FILE* report = std::fopen("/dev/null", "w");
-      std::string error;
-      std::optional<UndoOutcome> outcome = undo_rewrite(*journal, report, error);
-      std::fclose(report);
-      ASSERT_TRUE(outcome) << error;
-      EXPECT_EQ(0, outcome->not_restored);
-    }
-    for (int n = 0; n < song_count; ++n)
-      ASSERT_EQ(originals[static_cast<std::size_t>(n)],
-                read_file(paths[static_cast<std::size_t>(n)]))
-          << "song " << n << " after " << delay << " us";
+std::string newest() { return newest_journal(".").value_or("./none").substr(2); }
+
+// Two rewrites undone newest first, each twice, a file touched meanwhile: the bytes count,
+// not the inode or times, which the undo itself changes. A file moved away with a link in
+// its place is restored where it now is, in a library moved as a whole. Plain --undo takes the
+// newest journal by the time inside it, of a run that replaced a file, among names of the exact
+// journal form.
+TEST_F(SmallLibraryTest, RunsAreUndoneNewestFirstByTheirBytesAgainAndAgain) {
+  rewrite();
+  std::string first = newest(), text = read_file(first);
+  rewrite({}, {}, 3);
+  std::string second = newest(), entries = text.substr(text.find("file 1"));
+  std::size_t time = text.find("# started ") + 10, end = text.find(' ', time);
+  std::string kept =
+      entries.substr(0, entries.find("replaced")) + "kept 1\nkept 2\nkept 3\nkept 4\n";
+  for (auto [name, started, body] :
+       {std::tuple("rerate-undo-2099-01-01T00-00-00Z.txt", "1.0", entries),
+        {"rerate-undo-zzz.txt", "4000000000.0", entries},
+        {"rerate-undo-2097-01-01T00-00-00Z-02.txt", "4000000000.0", entries},
+        {"rerate-undo-2098-01-01T00-00-00Z.txt", "4000000000.0", kept}})
+    write_file(name, text.substr(0, time) + started + "00000000" +
+                         text.substr(end, text.find("file 1") - end) + body);
+  EXPECT_EQ(second, newest());
+  EXPECT_TRUE(undo(second).starts_with(
+      "Restored Songs/G/A/a.sm\n - Single Hard (6 -> 8)\n - Double Easy (5 -> 6)\n"));
+  EXPECT_EQ(second, newest());
+  std::string again = "Already restored Songs/G/C/c.sm\nNothing to restore: no file of ";
+  EXPECT_TRUE(undo(second).ends_with(again + second + " is left to undo\n"));
+  fs::last_write_time(files[3], fs::file_time_type());  // its times move, not its bytes
+  fs::rename(files[2], "Songs/G/B/moved.sm");
+  fs::create_symlink("moved.sm", files[2]);
+  fs::create_directory("moved");  // the whole library, with its journals
+  fs::rename("Songs", "moved/Songs");
+  fs::rename(first, "moved/" + first);
+  EXPECT_TRUE(
+      undo("moved/" + first).ends_with(" 4 of 4 song files changed by moved/" + first + "\n"));
+  fs::rename("moved/Songs", "Songs");
+  EXPECT_TRUE(fs::is_symlink(files[2]));
+  EXPECT_EQ("oooo", states());
+}
+
+// Each journal shows one attack on the smallest entry that shows it. Only the entry whose
+// path leads into Songs restores its file.
+TEST_F(SmallLibraryTest, AJournalChangesOnlyMeterDigitsInsideTheSongsFolderBesideIt) {
+  rewrite();
+  std::string text = read_file(newest()), error;
+  std::string header = text.substr(0, text.find("file 1 "));
+  Journal journal = read_journal(newest(), error).value();
+  JournalFile b = journal.files[2], c = journal.files[3], letters = b;
+  std::string outside = dir.path + "/outside.sm";
+  write_file(outside, after[2]);
+  fs::create_directories("Songs/G/L");
+  fs::create_symlink(outside, "Songs/G/L/l.sm");
+  ASSERT_EQ(0, mkfifo("Songs/G/L/pipe", 0644));
+  fs::create_symlink("pipe", "Songs/G/L/p.sm");
+  letters.meters[0].old_text = "12;#X:1";
+  auto at = [&](std::string path, JournalFile entry) {
+    entry.number = 1;
+    entry.path = path;
+    return header + journal_entry(entry);
+  };
+  auto format_1 = [&](const std::string& target, const JournalFile& entry) {  // rerate 1.0's
+    std::string lines = at(entry.path, entry).substr(header.size());
+    return "# rerate undo journal, format 1\n" +
+           lines.insert(lines.find('\n') + 1, "target 1 " + target + "\n");
+  };
+  std::string not_inside = ": it is not inside the Songs folder beside the journal";
+  const std::pair<std::string, std::string> attacks[] = {
+      {at(outside, b), "Not restored " + outside + not_inside},
+      {at("Songs/G/L/l.sm", b), "Not restored Songs/G/L/l.sm" + not_inside},
+      {at("Songs/../outside.sm", b),
+       "Not restored Songs/../outside.sm: its path in the journal is not one a rewrite writes"},
+      {at("Songs/G/B/b.sm", letters),
+       "Not restored Songs/G/B/b.sm: its journal entry changes more than meter digits"},
+      {at("Songs/G/L/p.sm", b), "Not restored Songs/G/L/p.sm: it cannot be read"},
+      {at("Songs/G/\x1b]2;x\x07/b.sm", b),
+       "Not restored Songs/G/\\x1b]2;x\\x07/b.sm: it cannot be read"},
+      {format_1(outside, b), "Not restored Songs/G/B/b.sm" + not_inside},
+      {format_1(dir.path + "/Songs/G/C/c.sm", c), "Restored Songs/G/C/c.sm"},
+      {"# some other file\n", "is not a rerate undo journal"},
+      {header + "file 1 a\nhashes 1 1 2\nmeter 1 x\n",
+       "Not restored: the rest of the journal (line 14 cannot be read)"},
+      {"# rerate undo journal, format 2\n# hash xxh3\n",
+       "uses the content hash xxh3, which this rerate does not compute"},
+      {header + std::string(70000, 'x') + "\n",
+       "Not restored: the rest of the journal (line 12 is too long)"},
+      {at(dir.path + "/Songs/G/B/b.sm", b) + "file 2 Songs/G/C/c",
+       "Restored " + dir.path + "/Songs/G/B/b.sm"},
+      {text + "garbage\nfile 5 x\n",
+       "Not restored: the rest of the journal (line 36 cannot be read)"},
+  };
+  for (const auto& [attack, line] : attacks) {
+    write_file("attack.txt", attack);
+    std::string report = undo("attack.txt");
+    EXPECT_NE(std::string::npos, report.find(line)) << report;
+    EXPECT_EQ(after[2], read_file(outside));
   }
+  EXPECT_EQ("oooo", states());
+  // A journal of 2 GB (a sparse file) is refused by its first line, without reading it.
+  struct rusage usage;
+  getrusage(RUSAGE_SELF, &usage);
+  long peak = usage.ru_maxrss;
+  write_file("big.txt", "");
+  fs::resize_file("big.txt", 2LL << 30);
+  EXPECT_EQ("is not a rerate undo journal", undo("big.txt"));
+  getrusage(RUSAGE_SELF, &usage);
+  EXPECT_LT(usage.ru_maxrss, peak + 100000);  // kB
 }
 
 }  // namespace

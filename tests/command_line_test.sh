@@ -23,6 +23,12 @@ for wrong in --colour extra "--undo a b"; do
   [ "$status" = 2 ] && [ ! -s out.txt ] && grep -q "^Usage: rerate" err.txt ||
     fail "'$wrong': status $status, expected the usage on stderr and 2"
 done
+# Names and arguments echoed on standard error have their control characters escaped.
+run --undo $'x\e]2;t\a'
+[ "$status" = 1 ] && [ "$(cat err.txt)" = 'rerate: the journal x\x1b]2;t\x07 cannot be read' ] ||
+  fail "journal name: $(cat -v err.txt)"
+run $'-\e[2J'
+[ "$(head -n 1 err.txt)" = "rerate: unknown option '-\\x1b[2J'" ] || fail "argument: $(cat -v err.txt)"
 
 # No terminal: stdout is a file and the process has no controlling terminal.
 command -v setsid >/dev/null || skip "setsid is needed to run without a terminal"

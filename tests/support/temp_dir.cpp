@@ -28,7 +28,7 @@ TempDir::~TempDir() {
 }
 
 void write_file(const std::string& path, std::string_view bytes) {
-  fs::create_directories(fs::path(path).parent_path());
+  if (fs::path(path).has_parent_path()) fs::create_directories(fs::path(path).parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
