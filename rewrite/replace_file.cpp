@@ -14,10 +14,11 @@
 #include <utility>
 #include <vector>
 
+#include "terminal/stop_signals.h"
+
 namespace {
 
 volatile std::sig_atomic_t interrupt_signal = 0;  // set by the InterruptCatcher's handler
-constexpr int caught_signals[] = {SIGINT, SIGTERM, SIGHUP};
 
 void catch_interrupt(int signal_number) { interrupt_signal = signal_number; }
 
@@ -214,10 +215,7 @@ void place_batch(std::span<Replacement> batch) {
 InterruptShield::InterruptShield() {
   sigset_t interrupts;
   sigemptyset(&interrupts);
-  sigaddset(&interrupts, SIGINT);
-  sigaddset(&interrupts, SIGTERM);
-  sigaddset(&interrupts, SIGHUP);
-  sigaddset(&interrupts, SIGQUIT);
+  for (int signal_number : stop_signals) sigaddset(&interrupts, signal_number);
   sigprocmask(SIG_BLOCK, &interrupts, &previous);
 }
 
@@ -234,16 +232,16 @@ InterruptCatcher::InterruptCatcher() {
   action.sa_handler = catch_interrupt;
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
-  for (std::size_t i = 0; i < std::size(caught_signals); ++i) {
-    sigaction(caught_signals[i], nullptr, &previous[i]);
+  for (std::size_t i = 0; i < std::size(stop_signals); ++i) {
+    sigaction(stop_signals[i], nullptr, &previous[i]);
     // A signal ignored on purpose (a hang-up under nohup) stays ignored.
-    if (previous[i].sa_handler != SIG_IGN) sigaction(caught_signals[i], &action, nullptr);
+    if (previous[i].sa_handler != SIG_IGN) sigaction(stop_signals[i], &action, nullptr);
   }
 }
 
 InterruptCatcher::~InterruptCatcher() {
-  for (std::size_t i = 0; i < std::size(caught_signals); ++i)
-    sigaction(caught_signals[i], &previous[i], nullptr);
+  for (std::size_t i = 0; i < std::size(stop_signals); ++i)
+    sigaction(stop_signals[i], &previous[i], nullptr);
 }
 
 int caught_interrupt() { return interrupt_signal; }

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "songfile/song_file.h"
+#include "terminal/stop_signals.h"
 
 // A new file written beside the one it is to replace. The temporary file is removed when
 // the record goes away, unless it was placed.
@@ -72,8 +73,8 @@ constexpr std::size_t batch_bytes = 32 << 20;
 // place_replacement for each, then flush_folders.
 void place_batch(std::span<Replacement> batch);
 
-// Holds off interrupt, termination, hang-up and quit signals while it lives; a signal
-// that arrives meanwhile is delivered when it goes away.
+// Holds off the stop signals (terminal/stop_signals.h) while it lives; a signal that
+// arrives meanwhile is delivered when it goes away.
 struct InterruptShield {
   sigset_t previous;
   InterruptShield();
@@ -86,11 +87,11 @@ struct InterruptShield {
 // the report's lines, instead of ending the program between a rename and its journal mark.
 void ignore_write_signals();
 
-// Catches interrupt, termination and hang-up signals while it lives (those not ignored),
-// so that a run can stop between batches instead of ending at once; the previous handlers
-// come back when it goes away.
+// Catches the stop signals while it lives (those not ignored), so that a run can stop
+// between batches instead of ending at once; the previous handlers come back when it goes
+// away.
 struct InterruptCatcher {
-  struct sigaction previous[3];
+  struct sigaction previous[std::size(stop_signals)];
   InterruptCatcher();
   InterruptCatcher(const InterruptCatcher&) = delete;
   InterruptCatcher& operator=(const InterruptCatcher&) = delete;

@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "terminal/stop_signals.h"
+
 namespace {
 
 // A blocking read returns ERR only when no key can come any more; a signal can make one
@@ -25,21 +27,21 @@ constexpr int escape_wait_milliseconds = 100;
 // Whether the full screen is up, for the signal handler below.
 volatile std::sig_atomic_t screen_shown = 0;
 
-// Gives the terminal back before an interrupt, termination or hang-up ends the program,
-// which then ends by that signal as if it had not been caught.
+// Gives the terminal back before a stop signal ends the program, which then ends by that
+// signal as if it had not been caught.
 void leave_screen_and_end(int signal_number) {
   if (screen_shown != 0) endwin();
   std::raise(signal_number);  // the handler was reset to the default on entry
 }
 
-// Installs that handler for each of those signals that would end the program now (one
-// that is ignored, as under nohup, stays ignored).
+// Installs that handler for each stop signal that would end the program now (one that is
+// ignored, as under nohup, stays ignored).
 void end_signals_leave_screen() {
   struct sigaction action {};
   action.sa_handler = leave_screen_and_end;
   action.sa_flags = SA_RESETHAND | SA_NODEFER;
   sigemptyset(&action.sa_mask);
-  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int signal_number : stop_signals) {
     struct sigaction now {};
     if (sigaction(signal_number, nullptr, &now) == 0 && now.sa_handler == SIG_DFL)
       sigaction(signal_number, &action, nullptr);
