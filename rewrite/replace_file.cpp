@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "rewrite/file_attributes.h"
 #include "terminal/stop_signals.h"
 
 namespace {
@@ -42,10 +43,10 @@ struct FileDescriptor {
 // The target's mode and owner, if this user may open it for writing and it is still the
 // regular file `expected` describes. The open itself is the test, so every rule of the
 // system (permission bits, access lists, a read-only mount) has its say; the file is not
-// changed.
-std::optional<struct stat> writable_file_info(const std::string& target,
-                                              const FileStamp& expected) {
-  FileDescriptor file{open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)};
+// changed. It stays open in `file`, for its attributes to be read.
+std::optional<struct stat> writable_file_info(const std::string& target, const FileStamp& expected,
+                                              FileDescriptor& file) {
+  file.fd = open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
   if (file.fd < 0) return std::nullopt;
   struct stat info;
   if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
@@ -83,18 +84,10 @@ bool flush_folder(const std::string& folder, bool whole_file_system) {
   return fsync(dir.fd) == 0;
 }
 
-// Gives the new file the target's owner and group where this user may; a user who may
-// not give the owner may still give a group of their own.
-void give_owner(int fd, const struct stat& original) {
-  if (fchown(fd, original.st_uid, original.st_gid) == 0) return;
-  if (fchown(fd, static_cast<uid_t>(-1), original.st_gid) == 0) return;
-  // neither is allowed: the new file belongs to the user who rewrote it
-}
-
-bool fill_temp_file(int fd, std::string_view content, const struct stat& original) {
+bool fill_temp_file(int fd, std::string_view content, const FileDescriptor& original_file,
+                    const struct stat& original) {
   if (!write_all(fd, content)) return false;
-  give_owner(fd, original);
-  if (fchmod(fd, original.st_mode & 07777) != 0) return false;
+  if (!copy_file_attributes(original_file.fd, fd, original)) return false;
   return flush_whole_file_systems || fsync(fd) == 0;
 }
 
@@ -135,7 +128,8 @@ std::optional<std::string> resolve_target(const std::string& path) {
 
 std::optional<Replacement> write_replacement(const std::string& target, std::string_view content,
                                              const FileStamp& expected) {
-  std::optional<struct stat> original = writable_file_info(target, expected);
+  FileDescriptor original_file{-1};
+  std::optional<struct stat> original = writable_file_info(target, expected, original_file);
   if (!original) return std::nullopt;
   std::string folder = folder_of(target);
   Replacement replacement;
@@ -145,7 +139,7 @@ std::optional<Replacement> write_replacement(const std::string& target, std::str
   FileDescriptor temp{mkstemps(name.data(), temp_name_suffix_length)};
   if (temp.fd < 0) return std::nullopt;
   replacement.temp = name;  // removed with the record from here on
-  if (!fill_temp_file(temp.fd, content, *original)) return std::nullopt;
+  if (!fill_temp_file(temp.fd, content, original_file, *original)) return std::nullopt;
   int fd = std::exchange(temp.fd, -1);
   if (close(fd) != 0) return std::nullopt;
   return replacement;

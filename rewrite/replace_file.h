@@ -38,10 +38,11 @@ struct Replacement {
 std::optional<std::string> resolve_target(const std::string& path);
 
 // Writes `content` to a temporary file (".rerate-XXXXXX.tmp", never taken for a song
-// file) beside `target`, with the target's permission bits, and its owner and group
-// where this user may give them (the group alone where only that is allowed). Returns
-// nothing, leaving no file behind, when this user may not write the target, the target is
-// no longer the file `expected` describes, or a step fails (a full disk, a file size
+// file) beside `target`, with the target's attributes as copy_file_attributes gives them
+// (rewrite/file_attributes.h): mode bits, access list and extended attributes, and its
+// owner and group where this user may give them. Returns nothing, leaving no file behind,
+// when this user may not write the target, the target is no longer the file `expected`
+// describes, its attributes cannot all be kept, or a step fails (a full disk, a file size
 // limit). The new file is not yet known to be on disk.
 std::optional<Replacement> write_replacement(const std::string& target, std::string_view content,
                                              const FileStamp& expected);

@@ -8,13 +8,16 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <set>
 #include <span>
 #include <string>
+#include <tuple>
 
 #include "songfile/song_file.h"
 #include "tests/support/temp_dir.h"
@@ -74,7 +77,7 @@ TEST_F(ReplaceFile, WritesTheNewContentAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(ReplaceFile, KeepsThePermissionBits) {
-  for (mode_t mode : {0640, 0604, 0755, 0600}) {
+  for (mode_t mode : {0640, 0604, 0755, 0600, 04755, 02755, 01644}) {
     ASSERT_EQ(0, chmod(file.c_str(), mode));
     EXPECT_TRUE(replace_file(file, new_content, stamp_of(file)));
     EXPECT_EQ(mode, permission_bits(file)) << std::oct << mode;
@@ -185,7 +188,9 @@ TEST_F(ReplaceFile, AWriteThatFailsHalfwayLeavesTheOriginalAndNoTemporaryFile) {
 }
 
 // A user who may write the file through a group of theirs, but does not own it, keeps
-// the file in that group.
+// the file in that group, and its setgid bit with it, but may not pass a setuid bit to
+// themselves. Then, owning the new file but no longer in that group, the user may not
+// pass the setgid bit to another group. A file whose bit would pass is not replaced.
 TEST_F(ReplaceFile, KeepsTheGroupWhenOnlyTheGroupMayBeGiven) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to set up a user with a second group";
   constexpr gid_t song_group = 4242;  // any group id will do; it need not have a name
@@ -193,17 +198,21 @@ TEST_F(ReplaceFile, KeepsTheGroupWhenOnlyTheGroupMayBeGiven) {
   ASSERT_EQ(0, chown(dir.path.c_str(), nobody, 0));
   ASSERT_EQ(0, chown(folder.c_str(), nobody, 0));
   ASSERT_EQ(0, chown(file.c_str(), 0, song_group));
-  ASSERT_EQ(0, chmod(file.c_str(), 0664));
-  FileStamp stamp = stamp_of(file);
-  auto replaced = run_as_nobody_in_group(song_group, [&] {
-    return std::string(replace_file(file, new_content, stamp) ? "true" : "false");
-  });
-  EXPECT_EQ("true", replaced.value_or("could not run as the user nobody"));
+  for (auto [mode, group, want] :
+       {std::tuple(04664, song_group, "false"), std::tuple(02664, song_group, "true"),
+        std::tuple(02664, song_group + 1, "false")}) {
+    ASSERT_EQ(0, chmod(file.c_str(), mode));
+    FileStamp stamp = stamp_of(file);
+    auto replaced = run_as_nobody_in_group(group, [&] {
+      return std::string(replace_file(file, new_content, stamp) ? "true" : "false");
+    });
+    EXPECT_EQ(want, replaced.value_or("could not run")) << std::oct << mode;
+  }
   struct stat info;
   ASSERT_EQ(0, stat(file.c_str(), &info));
   EXPECT_EQ(new_content, read_file(file));
   EXPECT_EQ(song_group, info.st_gid);
-  EXPECT_EQ(0664u, info.st_mode & 07777);
+  EXPECT_EQ(02664u, info.st_mode & 07777);
 }
 
 volatile std::sig_atomic_t interrupts_seen = 0;
@@ -242,6 +251,49 @@ TEST(InterruptCatcher, TheCaughtSignalEndsTheProgramAfterTheBatch) {
   int status = 0;
   ASSERT_EQ(child, waitpid(child, &status, 0));
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+}
+
+std::optional<std::string> attribute(const std::string& path, const char* name) {
+  char value[256];
+  ssize_t size = getxattr(path.c_str(), name, value, sizeof value);
+  if (size < 0) return std::nullopt;
+  return std::string(value, static_cast<std::size_t>(size));
+}
+
+// One entry of an access list as the system stores it, after the version (2).
+struct AccessEntry {
+  std::uint16_t tag;  // 1 owner, 2 a named user, 4 owning group, 0x10 mask, 0x20 others
+  std::uint16_t rights;
+  std::uint32_t id;
+};
+
+// The file's access list (the user nobody may write, the owning group only read, so the
+// mask lets write) and its user attribute stay, and the group bits stay the mask: the
+// group gains nothing. A file with no access list gets none from its folder's default.
+TEST_F(ReplaceFile, KeepsTheAccessListAndUserAttributes) {
+  constexpr const char* acl = "system.posix_acl_access";
+  AccessEntry entries[] = {{0x01, 6, ~0u},
+                           {0x02, 6, getpwnam("nobody")->pw_uid},
+                           {0x04, 4, ~0u},
+                           {0x10, 6, ~0u},
+                           {0x20, 4, ~0u}};
+  std::string list = std::string("\2\0\0\0", 4) +
+                     std::string(reinterpret_cast<const char*>(entries), sizeof entries);
+  if (setxattr(file.c_str(), acl, list.data(), list.size(), 0) != 0 ||
+      setxattr(file.c_str(), "user.rating", "x", 1, 0) != 0)
+    GTEST_SKIP() << "the temporary folder's file system keeps no access lists or user attributes";
+  std::optional<std::string> kept = attribute(file, acl);
+  mode_t mode = permission_bits(file);
+  EXPECT_TRUE(replace_file(file, new_content, stamp_of(file)));
+  EXPECT_EQ(kept, attribute(file, acl));
+  EXPECT_EQ("x", attribute(file, "user.rating"));
+  EXPECT_EQ(mode, permission_bits(file));
+
+  ASSERT_EQ(0, removexattr(file.c_str(), acl));
+  ASSERT_EQ(0, setxattr(folder.c_str(), "system.posix_acl_default", list.data(), list.size(), 0));
+  EXPECT_TRUE(replace_file(file, old_content, stamp_of(file)));
+  EXPECT_EQ(std::nullopt, attribute(file, acl));
+  EXPECT_EQ(mode, permission_bits(file));
 }
 
 }  // namespace
