@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/command_line.h"
+#include "app/standard_descriptors.h"
 #include "browser/browser.h"
 #include "library/dir_search.h"
 #include "library/scan.h"
@@ -141,6 +142,7 @@ int run_phases(Phase& phase) {
 }  // namespace
 
 int run_command_line(std::span<const char* const> arguments) {
+  if (!open_closed_standard_descriptors()) return 1;
   CommandLine line = parse_command_line(arguments);
   switch (line.command) {
   case Command::Run: return run_rerate();
