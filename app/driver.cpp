@@ -16,6 +16,7 @@
 #include "rewrite/journal.h"
 #include "rewrite/replace_file.h"
 #include "rewrite/rewriter.h"
+#include "rewrite/run_lock.h"
 #include "rewrite/undo.h"
 #include "scale/scale_screens.h"
 #include "terminal/help_screen.h"
@@ -34,6 +35,14 @@ int show_error_screen(CursesSession& session, const char* message) {
   show_page_until_key(lines);
   end_curses(session);
   return 0;
+}
+
+// Takes the lock of the library in `folder`, or says on standard error why not.
+std::optional<RunLock> lock_or_say_why(const std::string& folder) {
+  std::string error;
+  std::optional<RunLock> lock = lock_library(folder, error);
+  if (!lock) std::fprintf(stderr, "rerate: %s\n", error.c_str());
+  return lock;
 }
 
 // The keyboard went away before the user finished: nothing is rewritten.
@@ -71,8 +80,19 @@ void wait_for_enter() {
   std::getchar();
 }
 
-// Undoes the rewrite of the journal named, or of the newest in the working folder.
+// The folder that holds the journal `path`, and the library's Songs beside it.
+std::string folder_of_journal(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Undoes the rewrite of the journal named, or of the newest in the working folder, with
+// the lock of the library beside the journal held.
 int run_undo(std::string journal) {
+  std::string library = folder_of_journal(journal);
+  std::optional<RunLock> lock = lock_or_say_why(library);
+  if (!lock) return 1;
   if (journal.empty()) {
     std::optional<std::string> newest = newest_journal(".");
     if (!newest) {
@@ -107,6 +127,10 @@ int report_out_of_memory(Phase phase) {
 }
 
 int run_phases(Phase& phase) {
+  // Held from before the scan to the end of the rewrite. Without Songs there is nothing
+  // to lock, and the screen that says so follows.
+  std::optional<RunLock> lock;
+  if (is_directory("Songs") && !(lock = lock_or_say_why("."))) return 1;
   CursesSession session;
   std::string error;
   if (!start_curses(session, error)) {
@@ -134,6 +158,7 @@ int run_phases(Phase& phase) {
 
   phase = Phase::Rewriting;
   RewriteOutcome outcome = rewrite_library(groups, table, stdout);
+  lock.reset();  // the library is settled: another run need not wait for the Enter below
   if (outcome.signal != 0) end_by_signal(outcome.signal);
   wait_for_enter();
   return outcome.failed == 0 ? 0 : 1;
