@@ -14,6 +14,7 @@
 #include "library/dir_search.h"
 #include "library/scan.h"
 #include "rewrite/journal.h"
+#include "rewrite/leftovers.h"
 #include "rewrite/replace_file.h"
 #include "rewrite/rewriter.h"
 #include "rewrite/run_lock.h"
@@ -55,13 +56,16 @@ int stop_without_input(CursesSession& session) {
 enum class ScanOutcome { Read, Unsearchable, OutOfMemory };
 
 // Scans the library, showing the path of a song file being read while the readers work.
+// The temporary files a killed run left in the song folders are removed on the way.
 ScanOutcome scan_with_progress(GrowArray<SongGroup>& groups) {
   ScanJob job;
   if (!start_scan(job)) return ScanOutcome::Unsearchable;
   ProgressLine progress;
   while (!wait_for_scan(job, progress_refresh_interval))
     show_progress(progress, scan_progress_path(job));
-  return finish_scan(job, groups) ? ScanOutcome::Read : ScanOutcome::OutOfMemory;
+  if (!finish_scan(job, groups)) return ScanOutcome::OutOfMemory;
+  remove_temp_files(job.temp_files);
+  return ScanOutcome::Read;
 }
 
 // The user chose to quit in the browser: nothing is rewritten.
@@ -88,11 +92,13 @@ std::string folder_of_journal(const std::string& path) {
 }
 
 // Undoes the rewrite of the journal named, or of the newest in the working folder, with
-// the lock of the library beside the journal held.
+// the lock of the library beside the journal held, and the temporary files a killed run
+// left there removed first.
 int run_undo(std::string journal) {
   std::string library = folder_of_journal(journal);
   std::optional<RunLock> lock = lock_or_say_why(library);
   if (!lock) return 1;
+  sweep_temp_files(library + "/Songs");
   if (journal.empty()) {
     std::optional<std::string> newest = newest_journal(".");
     if (!newest) {

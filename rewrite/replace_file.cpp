@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "library/temp_file_name.h"
 #include "rewrite/file_attributes.h"
 #include "terminal/stop_signals.h"
 
@@ -28,9 +29,6 @@ constexpr bool flush_whole_file_systems = true;
 #else
 constexpr bool flush_whole_file_systems = false;
 #endif
-
-constexpr const char* temp_name_pattern = "/.rerate-XXXXXX.tmp";
-constexpr int temp_name_suffix_length = 4;  // ".tmp"
 
 // Closes a file descriptor when it goes out of scope.
 struct FileDescriptor {
@@ -135,8 +133,8 @@ std::optional<Replacement> write_replacement(const std::string& target, std::str
   Replacement replacement;
   replacement.target = target;
   replacement.expected = expected;
-  std::string name = folder == "/" ? std::string(temp_name_pattern) : folder + temp_name_pattern;
-  FileDescriptor temp{mkstemps(name.data(), temp_name_suffix_length)};
+  std::string name = folder == "/" ? std::string(temp_file_pattern) : folder + temp_file_pattern;
+  FileDescriptor temp{mkstemps(name.data(), static_cast<int>(temp_file_suffix.size()))};
   if (temp.fd < 0) return std::nullopt;
   replacement.temp = name;  // removed with the record from here on
   if (!fill_temp_file(temp.fd, content, original_file, *original)) return std::nullopt;
