@@ -30,12 +30,14 @@ constexpr const char* songs_missing =
     "Songs not found. Place the binaries outside of your Songs folder.";
 constexpr const char* songs_unsearchable = "Failed to search Songs folder (but WHYYYYYY?!?!!)";
 
-// Shows `message` until a key is pressed, then leaves the full screen.
+// Shows `message` until a key is pressed, then leaves the full screen and says it once
+// more on standard error, for a script: the run failed.
 int show_error_screen(CursesSession& session, const char* message) {
   const std::string_view lines[] = {message, "(Press any key to quit)"};
   show_page_until_key(lines);
   end_curses(session);
-  return 0;
+  std::fprintf(stderr, "rerate: %s\n", message);
+  return 1;
 }
 
 // Takes the lock of the library in `folder`, or says on standard error why not.
