@@ -15,12 +15,12 @@ namespace {
 
 // Removes `path` when it is a regular file with a temporary file's name. The name is
 // looked at without following a link, and unlinking a name never follows one either.
-bool remove_temp_file(const std::string& path) {
+void remove_temp_file(const std::string& path) {
   std::size_t slash = path.rfind('/');
-  if (!is_temp_file_name(slash == std::string::npos ? path : path.substr(slash + 1))) return false;
+  if (!is_temp_file_name(slash == std::string::npos ? path : path.substr(slash + 1))) return;
   struct stat info;
-  if (fstatat(AT_FDCWD, path.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) return false;
-  return S_ISREG(info.st_mode) && unlink(path.c_str()) == 0;
+  if (fstatat(AT_FDCWD, path.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+    unlink(path.c_str());
 }
 
 std::vector<std::string> subfolders(const std::string& folder) {
@@ -33,20 +33,16 @@ std::vector<std::string> subfolders(const std::string& folder) {
 
 }  // namespace
 
-int remove_temp_files(std::span<const std::string> paths) {
-  int removed = 0;
-  for (const std::string& path : paths) removed += remove_temp_file(path) ? 1 : 0;
-  return removed;
+void remove_temp_files(std::span<const std::string> paths) {
+  for (const std::string& path : paths) remove_temp_file(path);
 }
 
-int sweep_temp_files(const std::string& songs) {
-  int removed = 0;
+void sweep_temp_files(const std::string& songs) {
   for (const std::string& group : subfolders(songs))
     for (const std::string& song : subfolders(group)) {
       std::vector<std::string> names;
       search_directory(song, DirPattern::SongFiles, &names);
       for (std::string& name : names) name = song + '/' + name;
-      removed += remove_temp_files(names);
+      remove_temp_files(names);
     }
-  return removed;
 }

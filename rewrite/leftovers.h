@@ -8,11 +8,11 @@
 #include <string>
 
 // Removes each of `paths` that is a regular file named as a temporary file: the name
-// alone is unlinked, and a folder, a symbolic link (wherever it leads) or any other kind
-// of file stays. Returns how many were removed.
-int remove_temp_files(std::span<const std::string> paths);
+// alone is unlinked, and a folder, a symbolic link (wherever it leads), any other kind of
+// file or any other name stays.
+void remove_temp_files(std::span<const std::string> paths);
 
 // Looks into every song folder of the library in `songs` (<songs>/<group>/<song folder>)
 // and removes the temporary files there, as remove_temp_files does: for an undo, which
-// does not scan. Returns how many were removed.
-int sweep_temp_files(const std::string& songs);
+// does not scan.
+void sweep_temp_files(const std::string& songs);
