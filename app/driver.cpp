@@ -11,11 +11,14 @@
 
 #include "app/choice_screens.h"
 #include "app/command_line.h"
+#include "app/standard_descriptors.h"
 #include "browser/browser.h"
 #include "library/dir_search.h"
 #include "library/scan.h"
+#include "rewrite/leftovers.h"
 #include "rewrite/replace_file.h"
 #include "rewrite/rewriter.h"
+#include "rewrite/run_lock.h"
 #include "rewrite/undo.h"
 #include "songfile/text.h"
 #include "terminal/help_screen.h"
@@ -29,12 +32,22 @@ constexpr const char* songs_missing =
     "Songs not found. Place the binaries outside of your Songs folder.";
 constexpr const char* songs_unsearchable = "Failed to search Songs folder (but WHYYYYYY?!?!!)";
 
-// Shows `message` until a key is pressed, then leaves the full screen.
+// Shows `message` until a key is pressed, then leaves the full screen and says it once
+// more on standard error, for a script: the run failed.
 int show_error_screen(CursesSession& session, const char* message) {
   const std::string_view lines[] = {message, "(Press any key to quit)"};
   show_page_until_key(lines);
   end_curses(session);
-  return 0;
+  std::fprintf(stderr, "rerate: %s\n", message);
+  return 1;
+}
+
+// Takes the lock of the library in `folder`, or says on standard error why not.
+std::optional<RunLock> lock_or_say_why(const std::string& folder) {
+  std::string error;
+  std::optional<RunLock> lock = lock_library(folder, error);
+  if (!lock) std::fprintf(stderr, "rerate: %s\n", error.c_str());
+  return lock;
 }
 
 // The keyboard went away before the user finished: nothing is rewritten.
@@ -47,13 +60,16 @@ int stop_without_input(CursesSession& session) {
 enum class ScanOutcome { Read, Unsearchable, OutOfMemory };
 
 // Scans the library, showing the path of a song file being read while the readers work.
+// The temporary files a killed run left in the song folders are removed on the way.
 ScanOutcome scan_with_progress(std::vector<SongGroup>& groups) {
   ScanJob job;
   if (!start_scan(job)) return ScanOutcome::Unsearchable;
   ProgressLine progress;
   while (!wait_for_scan(job, progress_refresh_interval))
     show_progress(progress, scan_progress_path(job));
-  return finish_scan(job, groups) ? ScanOutcome::Read : ScanOutcome::OutOfMemory;
+  if (!finish_scan(job, groups)) return ScanOutcome::OutOfMemory;
+  remove_temp_files(job.temp_files);
+  return ScanOutcome::Read;
 }
 
 // The user chose to quit in the browser: nothing is rewritten.
@@ -80,8 +96,21 @@ int report_unwritten(int error, const char* run, const std::optional<std::string
   return 1;
 }
 
-// Undoes the rewrite of the journal named, or of the newest in the working folder.
+// The folder that holds the journal `path`, and the library's Songs beside it.
+std::string folder_of_journal(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Undoes the rewrite of the journal named, or of the newest in the working folder, with
+// the lock of the library beside the journal held, and the temporary files a killed run
+// left there removed first.
 int undo_journal(std::string journal) {
+  std::string library = folder_of_journal(journal);
+  std::optional<RunLock> lock = lock_or_say_why(library);
+  if (!lock) return 1;
+  sweep_temp_files(library + "/Songs");
   if (journal.empty()) {
     std::optional<std::string> newest = newest_journal(".");
     if (!newest) {
@@ -132,6 +161,10 @@ int report_out_of_memory(Phase phase) {
 }
 
 int run_phases(Phase& phase) {
+  // Held from before the scan to the end of the rewrite. Without Songs there is nothing
+  // to lock, and the screen that says so follows.
+  std::optional<RunLock> lock;
+  if (is_directory("Songs") && !(lock = lock_or_say_why("."))) return 1;
   CursesSession session;
   std::string error;
   if (!start_curses(session, error)) {
@@ -159,6 +192,7 @@ int run_phases(Phase& phase) {
 
   phase = Phase::Rewriting;
   RewriteOutcome outcome = rewrite_library(groups, table, stdout);
+  lock.reset();  // the library is settled: another run need not wait for the Enter below
   if (outcome.report_error != 0)
     return report_unwritten(outcome.report_error, "rewrite", outcome.journal);
   if (outcome.signal != 0) end_by_signal(outcome.signal);
@@ -169,6 +203,7 @@ int run_phases(Phase& phase) {
 }  // namespace
 
 int run_command_line(std::span<const char* const> arguments) {
+  if (!open_closed_standard_descriptors()) return 1;
   CommandLine line = parse_command_line(arguments);
   switch (line.command) {
   case Command::Run: return run_rerate();

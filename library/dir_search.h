@@ -20,9 +20,11 @@ enum class DirPattern {
 };
 
 // The entries of `folder` that match `pattern`, or nothing when the folder cannot be
-// listed. An empty list means the folder was listed and nothing matched.
-std::optional<std::vector<DirEntry>> search_directory(const std::string& folder,
-                                                      DirPattern pattern);
+// listed. An empty list means the folder was listed and nothing matched. With
+// `temp_files`, the names of the rewrite's temporary files (library/temp_file_name.h) met
+// on the way are added to it, whatever they are (files, links or folders).
+std::optional<std::vector<DirEntry>> search_directory(
+    const std::string& folder, DirPattern pattern, std::vector<std::string>* temp_files = nullptr);
 
 // Whether `path` names an existing folder (or a link to one).
 bool is_directory(const std::string& path);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "library/dir_search.h"
+#include "library/temp_file_name.h"
 #include "songfile/song_reader.h"
 
 namespace {
@@ -48,14 +49,15 @@ struct DirCloser {
 
 }  // namespace
 
-std::optional<std::vector<DirEntry>> search_directory(const std::string& folder,
-                                                      DirPattern pattern) {
+std::optional<std::vector<DirEntry>> search_directory(const std::string& folder, DirPattern pattern,
+                                                      std::vector<std::string>* temp_files) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return std::nullopt;
   DirCloser closer{dir};
   std::vector<DirEntry> entries;
   while (const dirent* entry = readdir(dir)) {
     std::string_view name = entry->d_name;
+    if (temp_files != nullptr && is_temp_file_name(name)) temp_files->emplace_back(name);
     if (name == "." || name == ".." || !name_matches(name, pattern)) continue;
     EntryKind kind = entry_kind(folder, *entry);
     if (kind == wanted_kind(pattern)) entries.push_back(DirEntry{std::string(name), kind});

@@ -66,13 +66,22 @@ const DirEntry* first_in_format(const std::vector<DirEntry>& files, SongFormat f
   return nullptr;
 }
 
+// Notes the temporary files found in `folder` (rare: only a killed run leaves them).
+void note_temp_files(ScanJob& job, const std::string& folder,
+                     const std::vector<std::string>& names) {
+  std::lock_guard lock(job.mutex);
+  for (const std::string& name : names) job.temp_files.push_back(folder + '/' + name);
+}
+
 // Looks into one song folder: its song file is the first regular file, in name order,
 // whose name ends in ".sm", or else the first whose name ends in ".ssc". Beside an .sm the
 // first .ssc is its companion.
 void read_slot(ScanJob& job, std::size_t index, FileBuffer& buffer, SongFields& fields) {
   SongSlot& slot = job.slots[index];
   std::string folder = folder_path(job, slot);
-  auto files = search_directory(folder, DirPattern::SongFiles);
+  std::vector<std::string> temp_files;
+  auto files = search_directory(folder, DirPattern::SongFiles, &temp_files);
+  if (!temp_files.empty()) note_temp_files(job, folder, temp_files);
   if (!files || files->empty()) return;  // no song file: not a song
   const DirEntry* sm = first_in_format(*files, SongFormat::Sm);
   const DirEntry* ssc = first_in_format(*files, SongFormat::Ssc);

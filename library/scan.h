@@ -34,6 +34,9 @@ struct ScanJob {
   std::mutex mutex;
   std::condition_variable finished;
   int readers_left = 0;  // guarded by `mutex`
+  // The rewrite's temporary files met in the song folders (left by a killed run), as
+  // paths, so that they can be removed without another look; guarded by `mutex`.
+  std::vector<std::string> temp_files;
   std::vector<std::jthread> readers;
 };
 

@@ -11,17 +11,16 @@
 #include <cstdlib>
 #include <utility>
 
+#include "library/temp_file_name.h"
+#include "rewrite/file_attributes.h"
 #include "rewrite/file_calls.h"
+#include "songfile/stop_signals.h"
 
 namespace {
 
 volatile std::sig_atomic_t interrupt_signal = 0;  // set by the InterruptCatcher's handler
-constexpr int caught_signals[] = {SIGINT, SIGTERM, SIGHUP};
 
 void catch_interrupt(int signal_number) { interrupt_signal = signal_number; }
-
-constexpr const char* temp_name_pattern = "/.rerate-XXXXXX.tmp";
-constexpr int temp_name_suffix_length = 4;  // ".tmp"
 
 // Closes a file descriptor when it goes out of scope.
 struct FileDescriptor {
@@ -34,10 +33,10 @@ struct FileDescriptor {
 // The target's mode and owner, if this user may open it for writing and it is still the
 // regular file `expected` describes. The open itself is the test, so every rule of the
 // system (permission bits, access lists, a read-only mount) has its say; the file is not
-// changed.
-std::optional<struct stat> writable_file_info(const std::string& target,
-                                              const FileStamp& expected) {
-  FileDescriptor file{call_open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK)};
+// changed. It stays open in `file`, for its attributes to be read.
+std::optional<struct stat> writable_file_info(const std::string& target, const FileStamp& expected,
+                                              FileDescriptor& file) {
+  file.fd = call_open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
   if (file.fd < 0) return std::nullopt;
   struct stat info;
   if (fstat(file.fd, &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
@@ -62,18 +61,10 @@ std::string folder_of(const std::string& target) {
   return slash == 0 ? std::string("/") : target.substr(0, slash);
 }
 
-// Gives the new file the target's owner and group where this user may; a user who may
-// not give the owner may still give a group of their own.
-void give_owner(int fd, const struct stat& original) {
-  if (fchown(fd, original.st_uid, original.st_gid) == 0) return;
-  if (fchown(fd, static_cast<uid_t>(-1), original.st_gid) == 0) return;
-  // neither is allowed: the new file belongs to the user who rewrote it
-}
-
-bool fill_temp_file(int fd, std::string_view content, const struct stat& original) {
+bool fill_temp_file(int fd, std::string_view content, const FileDescriptor& original_file,
+                    const struct stat& original) {
   if (!write_all(fd, content)) return false;
-  give_owner(fd, original);
-  return fchmod(fd, original.st_mode & 07777) == 0;
+  return copy_file_attributes(original_file.fd, fd, original);
 }
 
 void remove_temp(Replacement& replacement) {
@@ -113,17 +104,18 @@ std::optional<std::string> resolve_target(const std::string& path) {
 
 std::optional<Replacement> write_replacement(const std::string& target, std::string_view content,
                                              const FileStamp& expected) {
-  std::optional<struct stat> original = writable_file_info(target, expected);
+  FileDescriptor original_file{-1};
+  std::optional<struct stat> original = writable_file_info(target, expected, original_file);
   if (!original) return std::nullopt;
   std::string folder = folder_of(target);
   Replacement replacement;
   replacement.target = target;
   replacement.expected = expected;
-  std::string name = folder == "/" ? std::string(temp_name_pattern) : folder + temp_name_pattern;
-  FileDescriptor temp{call_create_temp(name.data(), temp_name_suffix_length)};
+  std::string name = folder == "/" ? std::string(temp_file_pattern) : folder + temp_file_pattern;
+  FileDescriptor temp{call_create_temp(name.data(), static_cast<int>(temp_file_suffix.size()))};
   if (temp.fd < 0) return std::nullopt;
   replacement.temp = name;  // removed with the record from here on
-  if (!fill_temp_file(temp.fd, content, *original)) return std::nullopt;
+  if (!fill_temp_file(temp.fd, content, original_file, *original)) return std::nullopt;
   int fd = std::exchange(temp.fd, -1);
   if (call_close(fd) != 0) return std::nullopt;
   return replacement;
@@ -148,10 +140,7 @@ bool place_replacement(Replacement& replacement) {
 InterruptShield::InterruptShield() {
   sigset_t interrupts;
   sigemptyset(&interrupts);
-  sigaddset(&interrupts, SIGINT);
-  sigaddset(&interrupts, SIGTERM);
-  sigaddset(&interrupts, SIGHUP);
-  sigaddset(&interrupts, SIGQUIT);
+  for (int signal_number : stop_signals) sigaddset(&interrupts, signal_number);
   sigprocmask(SIG_BLOCK, &interrupts, &previous);
 }
 
@@ -168,16 +157,16 @@ InterruptCatcher::InterruptCatcher() {
   action.sa_handler = catch_interrupt;
   action.sa_flags = SA_RESTART;
   sigemptyset(&action.sa_mask);
-  for (std::size_t i = 0; i < std::size(caught_signals); ++i) {
-    sigaction(caught_signals[i], nullptr, &previous[i]);
+  for (std::size_t i = 0; i < std::size(stop_signals); ++i) {
+    sigaction(stop_signals[i], nullptr, &previous[i]);
     // A signal ignored on purpose (a hang-up under nohup) stays ignored.
-    if (previous[i].sa_handler != SIG_IGN) sigaction(caught_signals[i], &action, nullptr);
+    if (previous[i].sa_handler != SIG_IGN) sigaction(stop_signals[i], &action, nullptr);
   }
 }
 
 InterruptCatcher::~InterruptCatcher() {
-  for (std::size_t i = 0; i < std::size(caught_signals); ++i)
-    sigaction(caught_signals[i], &previous[i], nullptr);
+  for (std::size_t i = 0; i < std::size(stop_signals); ++i)
+    sigaction(stop_signals[i], &previous[i], nullptr);
 }
 
 int caught_interrupt() { return interrupt_signal; }

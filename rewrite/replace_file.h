@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "songfile/song_file.h"
+#include "songfile/stop_signals.h"
 
 // A new file written beside the one it is to replace. The temporary file is removed when
 // the record goes away, unless it was placed.
@@ -32,10 +33,11 @@ struct Replacement {
 std::optional<std::string> resolve_target(const std::string& path);
 
 // Writes `content` to a temporary file (".rerate-XXXXXX.tmp", never taken for a song
-// file) beside `target`, with the target's permission bits, and its owner and group
-// where this user may give them (the group alone where only that is allowed). Returns
-// nothing, leaving no file behind, when this user may not write the target, the target is
-// no longer the file `expected` describes, or a step fails (a full disk, a file size
+// file) beside `target`, with the target's attributes as copy_file_attributes gives them
+// (rewrite/file_attributes.h): mode bits, access list and extended attributes, and its
+// owner and group where this user may give them. Returns nothing, leaving no file behind,
+// when this user may not write the target, the target is no longer the file `expected`
+// describes, its attributes cannot all be kept, or a step fails (a full disk, a file size
 // limit). The new file is not yet known to be on disk.
 std::optional<Replacement> write_replacement(const std::string& target, std::string_view content,
                                              const FileStamp& expected);
@@ -45,8 +47,8 @@ std::optional<Replacement> write_replacement(const std::string& target, std::str
 // temporary file is removed and the target left as it is.
 bool place_replacement(Replacement& replacement);
 
-// Holds off interrupt, termination, hang-up and quit signals while it lives; a signal
-// that arrives meanwhile is delivered when it goes away.
+// Holds off the stop signals (songfile/stop_signals.h) while it lives; a signal that
+// arrives meanwhile is delivered when it goes away.
 struct InterruptShield {
   sigset_t previous;
   InterruptShield();
@@ -59,11 +61,11 @@ struct InterruptShield {
 // the report's lines, instead of ending the program between a rename and its journal mark.
 void ignore_write_signals();
 
-// Catches interrupt, termination and hang-up signals while it lives (those not ignored),
-// so that a run can stop between batches instead of ending at once; the previous handlers
-// come back when it goes away.
+// Catches the stop signals while it lives (those not ignored), so that a run can stop
+// between batches instead of ending at once; the previous handlers come back when it goes
+// away.
 struct InterruptCatcher {
-  struct sigaction previous[3];
+  struct sigaction previous[std::size(stop_signals)];
   InterruptCatcher();
   InterruptCatcher(const InterruptCatcher&) = delete;
   InterruptCatcher& operator=(const InterruptCatcher&) = delete;

@@ -8,12 +8,15 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "songfile/song_file.h"
 #include "tests/support/temp_dir.h"
@@ -68,7 +71,7 @@ TEST_F(ReplaceFile, WritesTheNewContentAndLeavesNoTemporaryFile) {
 }
 
 TEST_F(ReplaceFile, KeepsThePermissionBits) {
-  for (mode_t mode : {0640u, 0604u, 0755u, 0600u}) {
+  for (mode_t mode : {0640u, 0604u, 0755u, 0600u, 04755u, 02755u, 01644u}) {
     ASSERT_EQ(0, chmod(file.c_str(), mode));
     EXPECT_TRUE(replace_file(file, new_content, stamp_of(file)));
     EXPECT_EQ(mode, permission_bits(file)) << std::oct << mode;
@@ -179,7 +182,8 @@ TEST_F(ReplaceFile, AWriteThatFailsHalfwayLeavesTheOriginalAndNoTemporaryFile) {
 }
 
 // A user who may write the file through a group of theirs, but does not own it, keeps
-// the file in that group.
+// the file in that group with its setgid bit; a setuid or setgid bit whose owner or group
+// cannot be given (not in that group any more) leaves the file as it was.
 TEST_F(ReplaceFile, KeepsTheGroupWhenOnlyTheGroupMayBeGiven) {
   if (geteuid() != 0) GTEST_SKIP() << "needs root to set up a user with a second group";
   constexpr gid_t song_group = 4242;  // any group id will do; it need not have a name
@@ -187,17 +191,22 @@ TEST_F(ReplaceFile, KeepsTheGroupWhenOnlyTheGroupMayBeGiven) {
   ASSERT_EQ(0, chown(dir.path.c_str(), nobody, 0));
   ASSERT_EQ(0, chown(folder.c_str(), nobody, 0));
   ASSERT_EQ(0, chown(file.c_str(), 0, song_group));
-  ASSERT_EQ(0, chmod(file.c_str(), 0664));
-  FileStamp stamp = stamp_of(file);
-  auto replaced = run_as_nobody_in_group(song_group, [&] {
-    return std::string(replace_file(file, new_content, stamp) ? "true" : "false");
-  });
-  EXPECT_EQ("true", replaced.value_or("could not run as the user nobody"));
+  setxattr(file.c_str(), "security.rerate", "1", 1, 0);  // only root may give it: left out
+  for (auto [mode, group, want] :
+       {std::tuple(04664u, song_group, "false"), std::tuple(02664u, song_group, "true"),
+        std::tuple(02664u, song_group + 1, "false")}) {
+    ASSERT_EQ(0, chmod(file.c_str(), mode));
+    FileStamp stamp = stamp_of(file);
+    auto replaced = run_as_nobody_in_group(group, [&] {
+      return std::string(replace_file(file, new_content, stamp) ? "true" : "false");
+    });
+    EXPECT_EQ(want, replaced.value_or("could not run")) << std::oct << mode;
+  }
   struct stat info;
   ASSERT_EQ(0, stat(file.c_str(), &info));
   EXPECT_EQ(new_content, read_file(file));
   EXPECT_EQ(song_group, info.st_gid);
-  EXPECT_EQ(0664u, info.st_mode & 07777);
+  EXPECT_EQ(02664u, info.st_mode & 07777);
 }
 
 volatile std::sig_atomic_t interrupts_seen = 0;
@@ -236,6 +245,39 @@ TEST(InterruptCatcher, TheCaughtSignalEndsTheProgramAfterTheBatch) {
   int status = 0;
   ASSERT_EQ(child, waitpid(child, &status, 0));
   EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGINT) << status;
+}
+
+std::optional<std::string> attribute(const std::string& path, const char* name) {
+  char value[256];
+  ssize_t size = getxattr(path.c_str(), name, value, sizeof value);
+  return size < 0 ? std::nullopt
+                  : std::optional<std::string>(std::string(value, static_cast<std::size_t>(size)));
+}
+
+// The access list (the owning group only reads, the mask lets write) and a user attribute
+// stay, the group bits stay the mask; and no list comes from the folder's default list.
+TEST_F(ReplaceFile, KeepsTheAccessListAndUserAttributes) {
+  constexpr const char* acl = "system.posix_acl_access";
+  // Version 2, then tag, rights, id: owner rw, owning group r, group 4242 rw, mask rw, others r
+  std::string list(
+      "\2\0\0\0\1\0\6\0\377\377\377\377\4\0\4\0\377\377\377\377\10\0\6\0\222\20\0\0"
+      "\20\0\6\0\377\377\377\377\40\0\4\0\377\377\377\377",
+      44);
+  if (setxattr(file.c_str(), acl, list.data(), list.size(), 0) != 0 ||
+      setxattr(file.c_str(), "user.rating", "x", 1, 0) != 0)
+    GTEST_SKIP() << "the temporary folder's file system keeps no access lists or user attributes";
+  std::optional<std::string> kept = attribute(file, acl);
+  mode_t mode = permission_bits(file);
+  EXPECT_TRUE(replace_file(file, new_content, stamp_of(file)));
+  EXPECT_EQ(kept, attribute(file, acl));
+  EXPECT_EQ("x", attribute(file, "user.rating"));
+  EXPECT_EQ(mode, permission_bits(file));
+
+  ASSERT_EQ(0, removexattr(file.c_str(), acl));
+  ASSERT_EQ(0, setxattr(folder.c_str(), "system.posix_acl_default", list.data(), list.size(), 0));
+  EXPECT_TRUE(replace_file(file, old_content, stamp_of(file)));
+  EXPECT_EQ(std::nullopt, attribute(file, acl));
+  EXPECT_EQ(mode, permission_bits(file));
 }
 
 }  // namespace

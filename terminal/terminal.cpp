@@ -2,6 +2,7 @@
 #include "terminal/terminal.h"
 
 #include <curses.h>
+#include <poll.h>
 #include <term.h>
 #include <unistd.h>
 
@@ -12,6 +13,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "songfile/stop_signals.h"
+
 static_assert(down_key == KEY_DOWN && up_key == KEY_UP && left_key == KEY_LEFT &&
               right_key == KEY_RIGHT && home_key == KEY_HOME && backspace_key == KEY_BACKSPACE &&
               f5_key == KEY_F(5) && page_down_key == KEY_NPAGE && page_up_key == KEY_PPAGE &&
@@ -19,8 +22,8 @@ static_assert(down_key == KEY_DOWN && up_key == KEY_UP && left_key == KEY_LEFT &
 
 namespace {
 
-// A blocking read returns ERR only when no key can come any more; a signal can make one
-// read fail, so the input counts as ended only after many failures in a row.
+// A read that has not timed out returns ERR only when no key can come any more; a signal
+// can make one read fail, so the input counts as ended only after many failures in a row.
 constexpr int failed_reads_before_giving_up = 64;
 
 // How long a lone Esc waits for the rest of a key sequence. The ends of one sequence
@@ -28,24 +31,42 @@ constexpr int failed_reads_before_giving_up = 64;
 // at once.
 constexpr int escape_wait_milliseconds = 100;
 
+// A wait for a key ends after this long, and the key reader begins another. Curses
+// answers a stop (Ctrl-Z) itself, giving the terminal back and painting the screen again
+// after `fg`, but it turns the terminal's keypad mode back on only when a read for a key
+// begins: a timed wait ends at the stop, so the next read begins at once, and the arrow
+// keys do not arrive as Esc and letters.
+constexpr int key_wait_milliseconds = 250;
+
 // Whether the full screen is up, for the signal handler below.
 volatile std::sig_atomic_t screen_shown = 0;
 
-// Gives the terminal back before an interrupt, termination or hang-up ends the program,
-// which then ends by that signal as if it had not been caught.
+// The descriptor the keys come from while the screen is up, or -1.
+int key_input = -1;
+
+// Whether a read that gave no key failed, rather than waited its time out: the input has
+// ended, hung up or broken. Every read without a known input counts as failed.
+bool read_failed() {
+  if (key_input < 0) return true;
+  pollfd input{key_input, POLLIN, 0};
+  return poll(&input, 1, 0) != 0;
+}
+
+// Gives the terminal back before a stop signal ends the program, which then ends by that
+// signal as if it had not been caught.
 void leave_screen_and_end(int signal_number) {
   if (screen_shown != 0) endwin();
   std::raise(signal_number);  // the handler was reset to the default on entry
 }
 
-// Installs that handler for each of those signals that would end the program now (one
-// that is ignored, as under nohup, stays ignored).
+// Installs that handler for each stop signal that would end the program now (one that is
+// ignored, as under nohup, stays ignored).
 void end_signals_leave_screen() {
   struct sigaction action {};
   action.sa_handler = leave_screen_and_end;
   action.sa_flags = static_cast<int>(SA_RESETHAND | SA_NODEFER);  // an int, of unsigned flags
   sigemptyset(&action.sa_mask);
-  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int signal_number : stop_signals) {
     struct sigaction now {};
     if (sigaction(signal_number, nullptr, &now) == 0 && now.sa_handler == SIG_DFL)
       sigaction(signal_number, &action, nullptr);
@@ -109,12 +130,15 @@ bool start_curses(CursesSession& session, std::string& error) {
   cbreak();
   curs_set(0);
   set_escdelay(escape_wait_milliseconds);
+  wtimeout(stdscr, key_wait_milliseconds);
+  key_input = fileno(in);
   return true;
 }
 
 void end_curses(CursesSession& session) {
   if (!session.active) return;
   screen_shown = 0;
+  key_input = -1;
   endwin();
   session.active = false;
 }
@@ -129,9 +153,10 @@ int highlight_attribute() {
 }
 
 std::optional<int> read_key() {
-  for (int failures = 0; failures < failed_reads_before_giving_up; ++failures) {
+  for (int failures = 0; failures < failed_reads_before_giving_up;) {
     int key = wgetch(stdscr);
     if (key != ERR) return key;
+    if (read_failed()) ++failures;
   }
   return std::nullopt;
 }

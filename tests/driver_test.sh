@@ -16,19 +16,21 @@ finish_with_default_scale() {
   send Enter
 }
 
-# No Songs folder: the first error screen; any key quits with status 0.
+# No Songs folder: the first error screen; any key quits with status 1, saying it on
+# standard error.
 start_tool
 wait_for_line 0 "Songs not found. Place the binaries outside of your Songs folder."
 wait_for_line 1 "(Press any key to quit)"
 send x
-expect_exit_status 0
+wait_for_line 0 "rerate: Songs not found. Place the binaries outside of your Songs folder."
+expect_exit_status 1
 
 # Songs is a plain file: the same screen.
 echo "Songs is a plain file" > "$work/Songs"
 restart
 wait_for_line 0 "Songs not found. Place the binaries outside of your Songs folder."
 send Space
-expect_exit_status 0
+expect_exit_status 1
 
 # Songs cannot be listed: the second error screen (only bites when not root).
 rm "$work/Songs"
@@ -38,7 +40,8 @@ if [ "$(id -u)" -ne 0 ]; then
   wait_for_line 0 "Failed to search Songs folder (but WHYYYYYY?!?!!)"
   wait_for_line 1 "(Press any key to quit)"
   send q
-  expect_exit_status 0
+  wait_for_line 0 "rerate: Failed to search Songs folder (but WHYYYYYY?!?!!)"
+  expect_exit_status 1
   rmdir "$work/Songs"
 fi
 
