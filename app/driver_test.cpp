@@ -61,11 +61,17 @@ TEST_F(SmallLibraryTest, AStopAtAnyFileCallOfTheRewriteOrTheUndoLeavesALibraryTh
           run_command_line(arguments);
         });
         if (WIFEXITED(status) && WEXITSTATUS(status) == 0) break;
-        // TODO: the next run's sweep of a killed run's temporary files, once it is in.
+        std::string now = states(), report = read_file("report.txt");
+        if (stop == Stop::Kill)  // the next undo sweeps what a killed run left
+          run_stopped_at(0, stop, [&] {
+            std::freopen("/dev/null", "w", stdout);
+            std::freopen("/dev/null", "w", stderr);
+            const char* arguments[] = {"--undo"};
+            run_command_line(arguments);
+          });
         for (const auto& entry : fs::recursive_directory_iterator("Songs"))
           if (entry.path().filename().string().starts_with(".rerate-"))
-            stop == Stop::Kill ? (void)fs::remove(entry.path()) : ADD_FAILURE() << entry.path();
-        std::string now = states(), report = read_file("report.txt");
+            ADD_FAILURE() << entry.path();
         EXPECT_EQ(std::string::npos, now.find('?'));
         bool named = report.find("Song only partly rewritten: Songs/G/A (") != std::string::npos ||
                      report.find("Not restored Songs/G/A/a.s") != std::string::npos;
