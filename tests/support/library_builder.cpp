@@ -12,7 +12,8 @@ std::vector<SongGroup> make_library(const std::vector<TestGroup>& groups) {
       song.file = test_song.title + ".sm";
       song.title = test_song.title;
       for (const TestChart& c : test_song.charts)
-        song.charts.push_back(Chart{c.mode, c.difficulty, c.meter, c.selected, MeterDigits{}});
+        song.charts.push_back(
+            Chart{c.mode, c.difficulty, c.meter, c.selected, c.rescaled, MeterDigits{}});
     }
   }
   return library;

@@ -12,6 +12,7 @@ struct TestChart {
   Difficulty difficulty;
   int meter;
   bool selected = false;
+  bool rescaled = false;
 };
 
 struct TestSong {
