@@ -100,9 +100,16 @@ TEST_F(BrowserLoop, ResizeTakesTheNewHeightAndKeepsTheCursorOnScreen) {
 TEST_F(BrowserLoop, HelpPageShowsUntilAnyKeyAndQuitNeedsAYes) {
   std::vector<SongGroup> groups = make_library({make_test_group("Alpha", 2, 2)});
   BrowserState state = make_browser_state(groups, 21);
-  push_keys({'?'});
+  for (int key : {int{'?'}, int{'h'}, KEY_F(1)}) {
+    push_keys({key});
+    EXPECT_EQ(ScreenExit::InputEnded, run_browser(state, groups));
+    EXPECT_EQ("Keys in the library tree", screen_line(0)) << key;
+  }
+  push_keys({'m', 'h'});  // the rule form's own help
   EXPECT_EQ(ScreenExit::InputEnded, run_browser(state, groups));
-  EXPECT_EQ("Keys in the library tree", screen_line(0));
+  EXPECT_EQ("Keys of the rule form (m in the library tree)", screen_line(0));
+  push_keys({27});
+  run_browser(state, groups);
   push_keys({'?', 'a', 'q'});  // "a" only leaves the help page
   EXPECT_EQ(ScreenExit::InputEnded, run_browser(state, groups));
   EXPECT_EQ("+[ ] Alpha (2 songs)", screen_line(0));
