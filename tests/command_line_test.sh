@@ -17,11 +17,18 @@ grep -q "^Usage: rerate \[--undo \[JOURNAL\]\]" out.txt && grep -q "^Keys:" out.
   grep -q -- "--version" out.txt || fail "--help does not print the usage"
 run -V
 [ "$status" = 0 ] && grep -qx "rerate [0-9]*\.[0-9]*\.[0-9]*" out.txt || fail "-V: $(cat out.txt)"
-for wrong in --colour extra "--undo a b"; do
+for wrong in --colour "--undo a b c" --version=2; do
   # shellcheck disable=SC2086
   run $wrong
   [ "$status" = 2 ] && [ ! -s out.txt ] && grep -q "^Usage: rerate" err.txt ||
     fail "'$wrong': status $status, expected the usage on stderr and 2"
+done
+# A library folder that is not one: said on stderr, status 2, nothing written.
+touch file
+for wrong in missing file; do
+  run "$wrong"
+  [ "$status" = 2 ] && [ ! -s out.txt ] && grep -q "cannot use '$wrong' as the library folder" err.txt ||
+    fail "DIR '$wrong': status $status: $(cat err.txt)"
 done
 
 # No terminal: stdout is a file and the process has no controlling terminal.
