@@ -42,19 +42,6 @@ bool press(Browser& b, std::vector<int> keys) {
   return done;
 }
 
-// The `selected` flags: "Y" or "." per chart, songs split by ",", groups by " | ".
-std::string selection(const std::vector<SongGroup>& groups) {
-  std::string text;
-  for (const SongGroup& group : groups) {
-    if (!text.empty()) text += " | ";
-    for (std::size_t s = 0; s < group.songs.size(); ++s) {
-      if (s > 0) text += ",";
-      for (const Chart& chart : group.songs[s].charts) text += chart.selected ? "Y" : ".";
-    }
-  }
-  return text;
-}
-
 // The `expanded` flags of all rows, "1" or "0" each.
 std::string expansion(const BrowserState& state) {
   std::string text;
@@ -221,64 +208,64 @@ TEST(BrowserKeys, EndPageDownAndWrapLandOnAClosedLastGroup) {
 TEST(BrowserKeys, SpaceFillsAPartlySelectedGroupThenClearsIt) {
   Browser b = open_browser(three_groups());
   press(b, {KEY_RIGHT, KEY_RIGHT, ' '});  // one chart of A1
-  EXPECT_EQ("Y.,,. | . | ", selection(b.groups));
+  EXPECT_EQ("Y.,,. | . | ", describe_selection(b.groups));
   press(b, {KEY_HOME, ' '});
-  EXPECT_EQ("YY,,Y | . | ", selection(b.groups));
+  EXPECT_EQ("YY,,Y | . | ", describe_selection(b.groups));
   press(b, {' '});
-  EXPECT_EQ("..,,. | . | ", selection(b.groups));
+  EXPECT_EQ("..,,. | . | ", describe_selection(b.groups));
 }
 
 TEST(BrowserKeys, SpaceAndEnterToggleSongsAndCharts) {
   Browser b = open_browser(three_groups());
   press(b, {KEY_RIGHT, 13});  // Enter on A1
-  EXPECT_EQ("YY,,. | . | ", selection(b.groups));
+  EXPECT_EQ("YY,,. | . | ", describe_selection(b.groups));
   press(b, {KEY_RIGHT, ' '});  // chart 0 flips off
-  EXPECT_EQ(".Y,,. | . | ", selection(b.groups));
+  EXPECT_EQ(".Y,,. | . | ", describe_selection(b.groups));
   press(b, {KEY_UP, ' '});  // A1 not all selected: fill
-  EXPECT_EQ("YY,,. | . | ", selection(b.groups));
+  EXPECT_EQ("YY,,. | . | ", describe_selection(b.groups));
   press(b, {13});
-  EXPECT_EQ("..,,. | . | ", selection(b.groups));
+  EXPECT_EQ("..,,. | . | ", describe_selection(b.groups));
 }
 
 TEST(BrowserKeys, SpaceOnEmptyGroupOrSongChangesNothing) {
   Browser b = open_browser(three_groups());
   press(b, {KEY_END, ' ', KEY_HOME, KEY_RIGHT, KEY_DOWN, ' '});
-  EXPECT_EQ("..,,. | . | ", selection(b.groups));
+  EXPECT_EQ("..,,. | . | ", describe_selection(b.groups));
 }
 
 TEST(BrowserKeys, AllSelectsUnlessEverythingIsSelected) {
   Browser b = open_browser(three_groups());
   press(b, {'s'});
-  EXPECT_EQ("Y.,,Y | . | ", selection(b.groups));
+  EXPECT_EQ("Y.,,Y | . | ", describe_selection(b.groups));
   press(b, {'a'});  // not everything was selected
-  EXPECT_EQ("YY,,Y | Y | ", selection(b.groups));
+  EXPECT_EQ("YY,,Y | Y | ", describe_selection(b.groups));
   press(b, {'s'});
-  EXPECT_EQ(".Y,,. | Y | ", selection(b.groups));
+  EXPECT_EQ(".Y,,. | Y | ", describe_selection(b.groups));
   press(b, {'a', 'a'});
-  EXPECT_EQ("..,,. | . | ", selection(b.groups));
+  EXPECT_EQ("..,,. | . | ", describe_selection(b.groups));
 }
 
 TEST(BrowserKeys, DoubleTogglesOnlyDoubleCharts) {
   Browser b = open_browser(three_groups());
   press(b, {'d'});
-  EXPECT_EQ(".Y,,. | Y | ", selection(b.groups));
+  EXPECT_EQ(".Y,,. | Y | ", describe_selection(b.groups));
   press(b, {KEY_RIGHT, KEY_RIGHT, ' ', 'd'});  // Single Hard of A1 on, then Doubles off
-  EXPECT_EQ("Y.,,. | . | ", selection(b.groups));
+  EXPECT_EQ("Y.,,. | . | ", describe_selection(b.groups));
 }
 
 TEST(BrowserKeys, ModeToggleWithNoChartsOfThatModeClearsNothingElse) {
   Browser b = open_browser(make_library({{"Alpha", {{"A1", {single_hard}}}}}));
   press(b, {'d'});
-  EXPECT_EQ(".", selection(b.groups));
+  EXPECT_EQ(".", describe_selection(b.groups));
   press(b, {'a', 'd'});
-  EXPECT_EQ("Y", selection(b.groups));
+  EXPECT_EQ("Y", describe_selection(b.groups));
 }
 
 TEST(BrowserKeys, UpperCaseLettersAndOtherKeysDoNothing) {
   Browser b = open_browser(three_groups());
   press(b, {KEY_RIGHT});
   EXPECT_FALSE(press(b, {'A', 'S', 'D', 'x', 10, KEY_F(4), KEY_ENTER}));
-  EXPECT_EQ("..,,. | . | ", selection(b.groups));
+  EXPECT_EQ("..,,. | . | ", describe_selection(b.groups));
   EXPECT_EQ(1, b.state.cursor);
   EXPECT_EQ("10000000000", expansion(b.state));
 }

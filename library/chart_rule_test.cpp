@@ -28,19 +28,6 @@ std::vector<SongGroup> small_library() {
        {"C", {}}});
 }
 
-// "Y" or "." per chart, songs split by ",", groups by " | ".
-std::string selection(const std::vector<SongGroup>& groups) {
-  std::string text;
-  for (const SongGroup& group : groups) {
-    if (!text.empty()) text += " | ";
-    for (std::size_t s = 0; s < group.songs.size(); ++s) {
-      if (s > 0) text += ",";
-      for (const Chart& chart : group.songs[s].charts) text += chart.selected ? "Y" : ".";
-    }
-  }
-  return text;
-}
-
 struct RuleCase {
   const char* what;
   std::function<void(ChartRule&)> change;
@@ -79,7 +66,7 @@ TEST(ChartRule, EachFieldAloneAndCombinedSelectsWhatItMatchesInItsScope) {
     c.change(rule);
     SongScope scope = c.group < 0 ? library_scope(groups) : group_scope(groups, c.group);
     RuleOutcome outcome = apply_rule(counts, groups, rule, scope, RuleAction::Select);
-    EXPECT_EQ(c.selected, selection(groups)) << c.what;
+    EXPECT_EQ(c.selected, describe_selection(groups)) << c.what;
     EXPECT_EQ(outcome.changed, counts.charts) << c.what;
   }
 }
@@ -93,7 +80,7 @@ TEST(ChartRule, ClearingUndoesOnlyWhatItMatchesAndTellsWhatItLeftOut) {
   ChartRule hard;
   hard.difficulties = {false, false, false, true, false, false};
   RuleOutcome outcome = apply_rule(counts, groups, hard, library_scope(groups), RuleAction::Clear);
-  EXPECT_EQ("Y.YY, | .Y | ", selection(groups));
+  EXPECT_EQ("Y.YY, | .Y | ", describe_selection(groups));
   EXPECT_EQ(2, outcome.matched);
   EXPECT_EQ(2, outcome.changed);
   EXPECT_EQ(1, outcome.rescaled_left_out);

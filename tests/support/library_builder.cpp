@@ -32,3 +32,15 @@ TestGroup make_test_group(const std::string& name, int song_count, int charts_pe
   }
   return group;
 }
+
+std::string describe_selection(const std::vector<SongGroup>& groups) {
+  std::string text;
+  for (const SongGroup& group : groups) {
+    if (!text.empty()) text += " | ";
+    for (std::size_t s = 0; s < group.songs.size(); ++s) {
+      if (s > 0) text += ",";
+      for (const Chart& chart : group.songs[s].charts) text += chart.selected ? "Y" : ".";
+    }
+  }
+  return text;
+}
