@@ -108,9 +108,7 @@ TEST_F(BrowserLoop, HelpPageShowsUntilAnyKeyAndQuitNeedsAYes) {
   push_keys({'m', 'h'});  // the rule form's own help
   EXPECT_EQ(ScreenExit::InputEnded, run_browser(state, groups));
   EXPECT_EQ("Keys of the rule form (m in the library tree)", screen_line(0));
-  push_keys({27});
-  run_browser(state, groups);
-  push_keys({'?', 'a', 'q'});  // "a" only leaves the help page
+  push_keys({27, '?', 'a', 'q'});  // Esc leaves the form; "a" only leaves the help page
   EXPECT_EQ(ScreenExit::InputEnded, run_browser(state, groups));
   EXPECT_EQ("+[ ] Alpha (2 songs)", screen_line(0));
   EXPECT_EQ("Quit without changing any file? (y/n)", screen_line(21));

@@ -110,12 +110,6 @@ TEST(TreeRows, ParentRowsOfEachKind) {
   EXPECT_EQ(4, song_row_of(rows, 4));
 }
 
-// Nothing to select shows nothing selected: a row without charts has an empty box.
-TEST(TreeRows, MarkOfARowFromItsCounts) {
-  std::string marks = {mark_char(0, 3), mark_char(1, 3), mark_char(3, 3), mark_char(0, 0)};
-  EXPECT_EQ(" *Y ", marks);
-}
-
 // Visibility straight from its definition: a song needs its group expanded, a chart its
 // group and its song.
 bool is_visible(const std::vector<TreeRow>& rows, int i) {

@@ -27,8 +27,7 @@ TEST(MeterSummary, HistogramHasARowPerMeterWithBarsScaledPerModeToTheWidth) {
   EXPECT_EQ(
       "Double: 1 chart, meters before and after\n"
       "meter  before     after\n"
-      "   10       0         1 #\n"
-      "   15       1 #       0\n",
+      "   10       0         1 #\n   15       1 #       0\n",
       meter_histogram(std::span(charts).first(1), 10));
   EXPECT_EQ("", meter_histogram({}, 80));
 }

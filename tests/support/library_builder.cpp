@@ -33,7 +33,7 @@ TestGroup make_test_group(const std::string& name, int song_count, int charts_pe
   return group;
 }
 
-std::string describe_selection(const std::vector<SongGroup>& groups) {
+std::string selection(const std::vector<SongGroup>& groups) {
   std::string text;
   for (const SongGroup& group : groups) {
     if (!text.empty()) text += " | ";

@@ -34,4 +34,4 @@ std::vector<SongGroup> make_library(const std::vector<TestGroup>& groups);
 TestGroup make_test_group(const std::string& name, int song_count, int charts_per_song);
 
 // The charts' `selected` flags: "Y" or "." per chart, songs split by ",", groups by " | ".
-std::string describe_selection(const std::vector<SongGroup>& groups);
+std::string selection(const std::vector<SongGroup>& groups);
