@@ -275,14 +275,15 @@ TEST_F(BrowserDraw, StatusLineCountsChartsSongsFilesAndRescaledCharts) {
   EXPECT_EQ("Selected: 2 charts in 2 songs, 3 files   ? help", screen_line(21));
 }
 
-// m, then: Single, Beginner off, Meters 15-1 (no range), Where the group, Enter; then
-// Meters 2-3 and Enter.
+// a, m, then: Single, Beginner off, Meters 15-1 (no range), Where the group, rescaled
+// charts included, clear, Enter; then Meters 2-3 and Enter.
 TEST_F(BrowserDraw, RuleFormShowsItsFieldsAndRefusesAMeterTextThatIsNoRange) {
   std::vector<SongGroup> groups = make_library({make_test_group("Alpha", 2, 3)});
   BrowserState state = make_browser_state(groups, 21);
-  const int keys[] = {'m',    KEY_RIGHT, KEY_DOWN, ' ',      KEY_UP,    KEY_UP,
-                      KEY_UP, KEY_UP,    KEY_UP,   '1',      '5',       '-',
-                      '1',    KEY_DOWN,  KEY_LEFT, KEY_LEFT, KEY_RIGHT, 13};
+  const int keys[] = {'a',       'm',      KEY_RIGHT, KEY_DOWN,  ' ',      KEY_UP, KEY_UP,
+                      KEY_UP,    KEY_UP,   KEY_UP,    '1',       '5',      '-',    '1',
+                      KEY_DOWN,  KEY_LEFT, KEY_LEFT,  KEY_RIGHT, KEY_DOWN, ' ',    KEY_DOWN,
+                      KEY_RIGHT, KEY_UP,   KEY_UP,    13};
   for (int key : keys) handle_browser_key(state, groups, key);
   draw_frame(state, groups);
   const std::pair<int, const char*> form[] = {
@@ -292,8 +293,8 @@ TEST_F(BrowserDraw, RuleFormShowsItsFieldsAndRefusesAMeterTextThatIsNoRange) {
       {4, "                   [Y] Easy"},
       {9, "  Meters           15-1"},
       {10, "  Where            the group Alpha"},
-      {11, "  Rescaled before  left out"},
-      {12, "  Do               select"},
+      {11, "  Rescaled before  included"},
+      {12, "  Do               clear"},
       {15, "Meters: type a range A-B, such as 10-15, or one meter"}};
   for (auto [y, text] : form) EXPECT_EQ(text, screen_line(y)) << y;
   EXPECT_TRUE(span_is(10, 19, 34, true));
@@ -302,7 +303,7 @@ TEST_F(BrowserDraw, RuleFormShowsItsFieldsAndRefusesAMeterTextThatIsNoRange) {
   for (int key : fix) handle_browser_key(state, groups, key);
   draw_frame(state, groups);
   EXPECT_EQ("+[*] Alpha (2 songs)", screen_line(0));
-  EXPECT_EQ("Rule: 4 of 4 matching charts selected", screen_line(21));
+  EXPECT_EQ("Rule: 4 of 4 matching charts cleared", screen_line(21));
 }
 
 }  // namespace

@@ -79,7 +79,7 @@ TEST(ChartRule, ReadsMeterRangesModesAndDifficultyLists) {
   EXPECT_EQ(Mode::Double, parse_mode("DOUBLE"));
   EXPECT_FALSE(parse_mode("singles"));
   EXPECT_EQ((std::array<bool, difficulty_count>{false, false, false, true, true, true}),
-            parse_difficulty_list("hard,Challenge,EDIT"));
+            parse_difficulty_list("HARD,Challenge,edit"));
   EXPECT_EQ(Difficulty::Beginner, parse_difficulty("Beginner"));
   for (const char* wrong : {"", "hard,", "harder", ",easy"})
     EXPECT_FALSE(parse_difficulty_list(wrong)) << wrong;
