@@ -16,8 +16,8 @@ struct MeterCounts {
   std::int64_t after = 0;
 };
 
+// `count` in '#', rounded up so that any count above 0 shows (and 0 shows none).
 std::string bar(std::int64_t count, std::int64_t largest, int bar_width) {
-  if (count == 0) return "";
   return std::string(static_cast<std::size_t>((count * bar_width + largest - 1) / largest), '#');
 }
 

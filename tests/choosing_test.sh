@@ -33,4 +33,6 @@ cmp "$lib/Songs/Pack A/One/one.sm" "$work/want/one.sm" || fail "one.sm is not as
 cmp "$lib/Songs/Pack B/Two/two.sm" "$work/want/two.sm" || fail "two.sm is not as the rule asked"
 compgen -G "$lib/rerate-undo-*.txt" >/dev/null || fail "no journal beside DIR's Songs"
 [ -z "$(ls -A "$work/start")" ] || fail "something was written where rerate was started"
+"$RERATE_BIN" --undo "$lib" >"$work/undo.txt" || fail "rerate --undo DIR: $(cat "$work/undo.txt")"
+grep -qx "Restored Songs/Pack A/One/one.sm" "$work/undo.txt" || fail "not undone: $(cat "$work/undo.txt")"
 echo ok
