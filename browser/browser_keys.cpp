@@ -151,7 +151,10 @@ void handle_form_key(BrowserState& state, std::vector<SongGroup>& groups, int ke
 
 bool handle_browser_key(BrowserState& state, std::vector<SongGroup>& groups, int key) {
   state.message.clear();
-  if (state.form_open) return handle_form_key(state, groups, key), false;
+  if (state.form_open) {
+    handle_form_key(state, groups, key);
+    return false;
+  }
   if (state.prompt != BrowserPrompt::None) return handle_prompt_key(state, key);
   if (key == f5_key) return true;
   if (key == 'q' || key == escape_key) {
