@@ -6,7 +6,7 @@
 #include <string>
 
 enum class Command {
-  Run,      // the full-screen run in the working folder
+  Run,      // the full-screen run
   Help,     // --help
   Version,  // --version
   Undo,     // --undo [JOURNAL]
@@ -16,11 +16,15 @@ enum class Command {
 struct CommandLine {
   Command command = Command::Run;
   std::string journal;  // Undo: the journal named, or empty for the newest one
+  std::string library;  // Run and Undo: the folder that holds Songs; empty: the working folder
   std::string error;    // Misuse: what is wrong
 };
 
-// Reads the arguments that follow the program name. --help and --version win over
-// anything else that is valid; the first fault makes the whole line a misuse.
+// Reads the arguments that follow the program name, options and operands in any order:
+// --opt=value or --opt value, and -- ends the options. The word right after --undo (or
+// after "--undo --") is its journal unless it is an option; one other operand names the
+// library folder. --help and --version win over anything else that is valid; the first
+// fault makes the whole line a misuse.
 CommandLine parse_command_line(std::span<const char* const> arguments);
 
 // The usage that --help prints: what the tool does, where to start it, its options and keys.

@@ -10,7 +10,8 @@ namespace {
 std::string read(std::vector<const char*> arguments) {
   CommandLine line = parse_command_line(arguments);
   const char* names[] = {"run", "help", "version", "undo", "misuse"};
-  return names[static_cast<int>(line.command)] + (" [" + line.journal + "]");
+  std::string text = names[static_cast<int>(line.command)] + (" [" + line.journal + "]");
+  return line.library.empty() ? text : text + " in " + line.library;
 }
 
 TEST(CommandLine, ReadsEachFormAndRefusesTheRest) {
@@ -21,13 +22,20 @@ TEST(CommandLine, ReadsEachFormAndRefusesTheRest) {
   EXPECT_EQ("undo [j.txt]", read({"--undo", "j.txt"}));
   EXPECT_EQ("undo [j.txt]", read({"--undo=j.txt"}));
   EXPECT_EQ("undo [-j.txt]", read({"--undo", "--", "-j.txt"}));
-  EXPECT_EQ("misuse []", read({"j.txt"}));
-  EXPECT_EQ("misuse []", read({"--undo", "a", "b"}));
-  EXPECT_EQ("misuse []", read({"--undo=a", "b"}));
+  EXPECT_EQ("run [] in lib", read({"lib"}));
+  EXPECT_EQ("undo [a] in b", read({"--undo", "a", "b"}));
+  EXPECT_EQ("undo [] in b", read({"b", "--undo"}));
+  EXPECT_EQ("undo [a] in -b", read({"--undo", "--", "a", "-b"}));
+  EXPECT_EQ("misuse []", read({"--undo", "a", "b", "c"}));
   EXPECT_EQ("misuse []", read({"--help", "--colour"}));
   EXPECT_EQ("misuse []", read({"--undo", "--undo"}));
-  EXPECT_EQ("misuse []", read({"--", "x"}));
-  EXPECT_EQ("unknown option '-x'", parse_command_line(std::vector<const char*>{"-x"}).error);
+  const std::pair<std::vector<const char*>, const char*> faults[] = {
+      {{"-x"}, "unknown option '-x'"},
+      {{"-hx"}, "unknown option '-x'"},
+      {{"--colour=red"}, "unknown option '--colour'"},
+      {{"--version=2"}, "option '--version' takes no value"},
+      {{"a", "b"}, "unexpected argument 'b'"}};
+  for (const auto& [words, error] : faults) EXPECT_EQ(error, parse_command_line(words).error);
 }
 
 }  // namespace

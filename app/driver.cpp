@@ -1,10 +1,13 @@
 // app/driver.cpp: the fixed sequence of phases, and the error screens.
 #include "app/driver.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <new>
 #include <string>
 #include <string_view>
@@ -200,11 +203,39 @@ int run_phases(Phase& phase) {
   return outcome.failed == 0 ? 0 : 1;
 }
 
+// Makes `folder`, the folder named on the command line, the working folder: Songs is read
+// there and the journal goes there, while the report still names "Songs/...". A journal
+// named on the command line is found from where rerate was started. Says why on standard
+// error and returns false when `folder` is no folder that can be entered.
+bool enter_library_folder(const std::string& folder, std::string& journal) {
+  std::error_code error;
+  std::filesystem::path whole = std::filesystem::absolute(journal, error);
+  if (!journal.empty() && !error) journal = whole.string();
+  struct stat info {};
+  const char* reason = nullptr;
+  if (stat(folder.c_str(), &info) != 0 || (S_ISDIR(info.st_mode) && chdir(folder.c_str()) != 0))
+    reason = std::strerror(errno);
+  else if (!S_ISDIR(info.st_mode))
+    reason = "not a folder";
+  if (reason == nullptr) return true;
+  std::fprintf(stderr, "rerate: cannot use '%s' as the library folder: %s\n", folder.c_str(),
+               reason);
+  return false;
+}
+
 }  // namespace
 
 int run_command_line(std::span<const char* const> arguments) {
   if (!open_closed_standard_descriptors()) return 1;
   CommandLine line = parse_command_line(arguments);
+  // "rerate --undo DIR": no journal is a folder, so a folder after --undo is the library's.
+  std::error_code error;
+  if (line.command == Command::Undo && line.library.empty() &&
+      std::filesystem::is_directory(line.journal, error))
+    std::swap(line.journal, line.library);
+  bool uses_library = line.command == Command::Run || line.command == Command::Undo;
+  if (uses_library && !line.library.empty() && !enter_library_folder(line.library, line.journal))
+    return 2;
   switch (line.command) {
   case Command::Run: return run_rerate();
   case Command::Undo: return run_undo(line.journal);

@@ -4,6 +4,7 @@
 #include <curses.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "bench/file_timing.h"
 #include "bench/synthetic_library.h"
@@ -18,6 +19,8 @@ constexpr int presses_per_moving_key = 1000;
 constexpr int presses_of_select_all = 300;
 constexpr int frames_to_draw = 200;
 constexpr int presses_of_next = 100;
+constexpr int presses_with_status = 1000;
+constexpr int rules_over_the_library = 40;
 
 // Searched for from the top: a common word, a word in another script typed in upper
 // case, and a text that is nowhere.
@@ -122,10 +125,46 @@ void time_search(BrowserState& state, std::vector<SongGroup>& groups,
   timings.push_back(timing_of("search: n and N, with frame", repeating));
 }
 
-void clear_selection(std::vector<SongGroup>& groups) {
+void clear_selection(BrowserState& state, std::vector<SongGroup>& groups) {
   for (SongGroup& group : groups)
     for (Song& song : group.songs)
       for (Chart& chart : song.charts) chart.selected = false;
+  state.counts = count_selection(groups);
+}
+
+// Space on a row anywhere (a chart, a song or a group), then the status line's text as
+// the frame that answers it makes it.
+KeyTiming time_status_line(BrowserState& state, std::vector<SongGroup>& groups) {
+  Random random{library_seed + 2};
+  PressClock clock;
+  std::size_t length = 0;
+  for (int i = 0; i < presses_with_status; ++i) {
+    state.cursor = pick(random, 0, row_count(state.rows) - 1);
+    double start = now_seconds();
+    handle_browser_key(state, groups, ' ');
+    length += status_text(state.counts).size();
+    double took = now_seconds() - start;
+    clock.total += took;
+    clock.longest = std::max(clock.longest, took);
+    ++clock.presses;
+  }
+  if (length == 0)
+    std::fputs("no status line\n", stderr);  // keeps the text from being optimised away
+  return timing_of("Space and the status line", clock);
+}
+
+// Enter on the rule form with the rule that matches every chart of the library,
+// selecting and clearing in turn.
+KeyTiming time_rule_over_the_library(BrowserState& state, std::vector<SongGroup>& groups) {
+  PressClock clock;
+  for (int i = 0; i < rules_over_the_library; ++i) {
+    handle_browser_key(state, groups, 'm');
+    state.form = RuleForm{};
+    state.form.rule.include_rescaled = true;
+    state.form.action = i % 2 == 0 ? RuleAction::Select : RuleAction::Clear;
+    press(clock, state, groups, '\r');
+  }
+  return timing_of("m: a rule over every chart (Enter)", clock);
 }
 
 }  // namespace
@@ -139,7 +178,10 @@ BrowserTiming time_browser_keys(std::vector<SongGroup>& groups) {
   PressClock clock;
   for (int i = 0; i < presses_of_select_all; ++i) press(clock, state, groups, 'a');
   timing.keys.push_back(timing_of("a (all charts)", clock));
-  clear_selection(groups);
+  clear_selection(state, groups);
+  timing.keys.push_back(time_status_line(state, groups));
+  timing.keys.push_back(time_rule_over_the_library(state, groups));
+  clear_selection(state, groups);
   if (stdscr != nullptr) time_frames(state, groups, timing.keys);
   time_search(state, groups, timing.keys);
   return timing;

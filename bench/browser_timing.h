@@ -22,8 +22,10 @@ struct BrowserTiming {
 
 // Builds the browser's rows for `groups` with a list height of 21, expands every row,
 // and times Down, Up, Page Down, Page Up and End from many cursor positions, and "a"
-// (which selects or clears every chart) pressed repeatedly; then, when a curses screen
-// is open, the frame that follows a key: scroll settling alone, and settling plus
-// drawing; then the keys of a search with the frame each one asks for. The charts'
-// selection is cleared again afterwards.
+// (which selects or clears every chart) pressed repeatedly; Space on rows anywhere with
+// the status line made after each; Enter on the rule form with a rule over every chart,
+// selecting and clearing in turn; then, when a curses screen is open, the frame that
+// follows a key: scroll settling alone, and settling plus drawing; then the keys of a
+// search with the frame each one asks for. The charts' selection is cleared again
+// afterwards.
 BrowserTiming time_browser_keys(std::vector<SongGroup>& groups);

@@ -20,16 +20,19 @@ constexpr std::string_view browser_help_page[] = {
     "  Right/Left          expand/collapse a group or song",
     "  Space/Enter         select or clear the chart, the song or the group",
     "  a / s / d           select or clear all / all Single / all Double charts",
+    "  m                   select or clear by rule: mode, difficulties, meters, where",
     "  /                   search group names and song titles (Enter: stay there,",
     "                      Esc: go back)",
     "  n / N               next/previous match of the last search",
     "  F5                  done: go on to the divisor screens",
     "  q / Esc             quit without changing any file",
-    "  ?                   this help",
+    "  ?, h or F1          this help",
     "",
-    "  [Y]   every chart of the row is selected (also a song without charts)",
+    "  [Y]   every chart of the row is selected",
     "  [*]   some of its charts are selected",
     "  + / - the group or song is collapsed/expanded",
+    "  ~     after a meter: an earlier run rescaled it",
+    "  The line above the keys counts the selected charts, their songs and files.",
     "",
     "Press any key to go back.",
 };
@@ -39,6 +42,7 @@ constexpr std::string_view browser_help_page[] = {
 BrowserState make_browser_state(const std::vector<SongGroup>& groups, int list_height) {
   BrowserState state{build_rows(groups), 0, 0, list_height};
   state.index = build_search_index(state.rows, groups);
+  state.counts = count_selection(groups);
   return state;
 }
 
@@ -53,8 +57,10 @@ ScreenExit run_browser(BrowserState& state, std::vector<SongGroup>& groups) {
     if (!key) return ScreenExit::InputEnded;
     if (*key == resize_key) {
       resize_browser(state, screen_lines());
-    } else if (*key == help_key && state.prompt == BrowserPrompt::None) {
-      if (!show_page_until_key(browser_help_page)) return ScreenExit::InputEnded;
+    } else if (is_help_key(*key) && state.prompt == BrowserPrompt::None) {
+      std::span<const std::string_view> page = browser_help_page;
+      if (state.form_open) page = rule_form_help_page();
+      if (!show_page_until_key(page)) return ScreenExit::InputEnded;
     } else if (handle_browser_key(state, groups, *key)) {
       return state.quit ? ScreenExit::Quit : ScreenExit::Done;
     }

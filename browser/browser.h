@@ -3,12 +3,14 @@
 
 #include <string>
 
+#include "browser/rule_form.h"
 #include "browser/search_index.h"
 #include "browser/tree_rows.h"
+#include "library/selection.h"
 #include "terminal/terminal.h"
 
-// What the line above the help lines is taken by: nothing, the search prompt, or the
-// question whether to quit.
+// What the line above the help lines is taken by besides the status line: nothing, the
+// search prompt, or the question whether to quit.
 enum class BrowserPrompt { None, Search, ConfirmQuit };
 
 // A search in progress: where it started, so that Esc can return there.
@@ -29,15 +31,20 @@ struct BrowserState {
   std::string search_text{};                   // typed at the prompt, kept for n and N
   bool search_failed = false;                  // the search text is not found
   SearchStart search_start{};
-  std::string message{};  // shown on the prompt line until the next key
-  bool quit = false;      // the user chose to quit without changing any file
+  std::string message{};     // shown on the prompt line until the next key
+  bool quit = false;         // the user chose to quit without changing any file
+  SelectionCounts counts{};  // of the charts' `selected` flags, kept as they change
+  RuleForm form{};           // the rule form's choices, kept between openings
+  bool form_open = false;    // the rule form is shown in place of the tree
 };
 
-// Rows for `groups`, all collapsed, cursor and offset at 0.
+// Rows for `groups`, all collapsed, cursor and offset at 0, with the counts of the
+// selection the charts' flags hold.
 BrowserState make_browser_state(const std::vector<SongGroup>& groups, int list_height);
 
-// Applies one key; returns true when the browser is finished: F5, or a quit the user
-// confirmed (then `state.quit` is set).
+// Applies one key (to the rule form while it is open); returns true when the browser is
+// finished: F5, or a quit the user confirmed (then `state.quit` is set). Every change of
+// a chart's `selected` flag goes through library/selection.h, keeping `state.counts`.
 bool handle_browser_key(BrowserState& state, std::vector<SongGroup>& groups, int key);
 
 // Applies a key while the prompt line asks for input (search text or the answer to the

@@ -17,6 +17,7 @@ constexpr TestChart double_expert{Mode::Double, Difficulty::Expert, 15};
 
 constexpr const char* help_keys = "(Left/Right) Collapse/expand, (Space/Enter) Select, (F5) Done";
 constexpr const char* help_toggles = "Toggle (A)ll, (S)ingle, (D)ouble";
+constexpr const char* nothing_selected = "Selected: 0 charts in 0 songs, 0 files   ? help";
 
 using BrowserDraw = ScreenTest;
 
@@ -41,8 +42,9 @@ TEST_F(BrowserDraw, FirstFrameListsCollapsedGroupsWithCountsAndHelp) {
   draw_frame(state, groups);
   EXPECT_EQ("+[ ] Alpha (12 songs)", screen_line(0));
   EXPECT_EQ("+[ ] Beta (1 songs)", screen_line(1));
-  EXPECT_EQ("+[Y] Empty (0 songs)", screen_line(2));
-  for (int y = 3; y <= 21; ++y) EXPECT_EQ("", screen_line(y)) << y;
+  EXPECT_EQ("+[ ] Empty (0 songs)", screen_line(2));
+  for (int y = 3; y <= 20; ++y) EXPECT_EQ("", screen_line(y)) << y;
+  EXPECT_EQ(nothing_selected, screen_line(21));
   EXPECT_EQ(help_keys, screen_line(22));
   EXPECT_EQ(help_toggles, screen_line(23));
 }
@@ -97,17 +99,18 @@ TEST_F(BrowserDraw, NamesAreShownAsWritten) {
   std::vector<SongGroup> groups = make_library({{"100% %d", {{"Title %s %n", {}}}}});
   BrowserState state = make_browser_state(groups, 21);
   draw_frame(state, groups);
-  EXPECT_EQ("+[Y] 100% %d (1 songs)", screen_line(0));
+  EXPECT_EQ("+[ ] 100% %d (1 songs)", screen_line(0));
   state.rows[0].expanded = true;
   draw_frame(state, groups);
-  EXPECT_EQ("    +[Y] Title %s %n (0 charts)", screen_line(1));
+  EXPECT_EQ("    +[ ] Title %s %n (0 charts)", screen_line(1));
 }
 
 TEST_F(BrowserDraw, EmptyLibraryShowsOnlyTheHelpLines) {
   std::vector<SongGroup> groups;
   BrowserState state = make_browser_state(groups, 21);
   draw_frame(state, groups);
-  for (int y = 0; y <= 21; ++y) EXPECT_EQ("", screen_line(y)) << y;
+  for (int y = 0; y <= 20; ++y) EXPECT_EQ("", screen_line(y)) << y;
+  EXPECT_EQ(nothing_selected, screen_line(21));
   EXPECT_EQ(help_keys, screen_line(22));
   EXPECT_EQ(help_toggles, screen_line(23));
 }
@@ -121,8 +124,8 @@ TEST_F(BrowserDraw, OverlongNameOnTheLastListLineLeavesTheFootClear) {
   state.rows[0].expanded = true;
   state.cursor = 1;
   draw_frame(state, groups);
-  EXPECT_EQ("    +[Y] " + std::string(71, 'x'), screen_line(0));
-  EXPECT_EQ("", screen_line(1));
+  EXPECT_EQ("    +[ ] " + std::string(71, 'x'), screen_line(0));
+  EXPECT_EQ(nothing_selected, screen_line(1));
   EXPECT_EQ(help_keys, screen_line(2));
   EXPECT_EQ(help_toggles, screen_line(3));
 }
@@ -158,7 +161,7 @@ TEST_F(ShortScreen, CursorOnTheLastListLineScrollsByOne) {
   EXPECT_EQ("    +[ ] Song 6 (1 charts)", screen_line(5));
   EXPECT_EQ("    +[ ] Song 7 (1 charts)", screen_line(6));
   EXPECT_TRUE(is_highlighted(5, 9));
-  EXPECT_EQ("", screen_line(7));
+  EXPECT_EQ(nothing_selected, screen_line(7));
   EXPECT_EQ(help_keys, screen_line(8));
   EXPECT_EQ(help_toggles, screen_line(9));
 }
@@ -211,12 +214,12 @@ TEST_F(BrowserDraw, FourLineScreenKeepsTheCursorOnItsOneListLine) {
   BrowserState state = make_browser_state(groups, 1);
   draw_frame(state, groups);
   EXPECT_EQ("+[ ] Alpha (1 songs)", screen_line(0));
-  EXPECT_EQ("", screen_line(1));
+  EXPECT_EQ(nothing_selected, screen_line(1));
   EXPECT_EQ(help_keys, screen_line(2));
   EXPECT_EQ(help_toggles, screen_line(3));
   state.cursor = previous_visible_row(state.rows, row_count(state.rows));
   draw_frame(state, groups);
-  EXPECT_EQ("+[Y] Gamma (0 songs)", screen_line(0));
+  EXPECT_EQ("+[ ] Gamma (0 songs)", screen_line(0));
   EXPECT_TRUE(is_highlighted(0, 5));
 }
 
@@ -247,11 +250,60 @@ TEST_F(BrowserDraw, LongTitleIsCutAtTheRightEdgeWithoutHalfAWideCharacter) {
   state.cursor = 2;
   draw_frame(state, groups);
   std::setlocale(LC_CTYPE, "C");
-  EXPECT_EQ("    +[Y] " + std::string(30, 'x'), screen_line(2));
+  EXPECT_EQ("    +[ ] " + std::string(30, 'x'), screen_line(2));
   EXPECT_TRUE(span_is(2, 9, 39, true));
   EXPECT_FALSE(is_highlighted(2, 39));
-  EXPECT_EQ("    +[Y] C (0 charts)", screen_line(3));
+  EXPECT_EQ("    +[ ] C (0 charts)", screen_line(3));
   EXPECT_EQ("(Left/Right) Collapse/expand, (Space/Ent", screen_line(22));
+}
+
+TEST_F(BrowserDraw, StatusLineCountsChartsSongsFilesAndRescaledCharts) {
+  std::vector<SongGroup> groups = make_library({make_test_group("Alpha", 2, 2)});
+  groups[0].songs[0].charts[0].selected = true;
+  groups[0].songs[0].charts[1].selected = groups[0].songs[0].charts[1].rescaled = true;
+  groups[0].songs[1].companion = CompanionFile{"Song 2.ssc", std::nullopt, 0};
+  BrowserState state = make_browser_state(groups, 21);
+  state.rows[0].expanded = state.rows[1].expanded = true;
+  draw_frame(state, groups);
+  EXPECT_EQ("        [Y] Single Easy 2~", screen_line(3));
+  EXPECT_EQ("Selected: 2 charts in 1 song, 1 file (1 rescaled before)   ? help", screen_line(21));
+  set_chart_selected(state.counts, groups, 0, 1, 0, true);
+  set_chart_selected(state.counts, groups, 0, 0, 1, false);
+  draw_frame(state, groups);
+  EXPECT_EQ("-[*] Alpha", screen_line(0));
+  EXPECT_EQ("    +[*] Song 2 (2 charts)", screen_line(4));
+  EXPECT_EQ("Selected: 2 charts in 2 songs, 3 files   ? help", screen_line(21));
+}
+
+// a, m, then: Single, Beginner off, Meters 15-1 (no range), Where the group, rescaled
+// charts included, clear, Enter; then Meters 2-3 and Enter.
+TEST_F(BrowserDraw, RuleFormShowsItsFieldsAndRefusesAMeterTextThatIsNoRange) {
+  std::vector<SongGroup> groups = make_library({make_test_group("Alpha", 2, 3)});
+  BrowserState state = make_browser_state(groups, 21);
+  const int keys[] = {'a',       'm',      KEY_RIGHT, KEY_DOWN,  ' ',      KEY_UP, KEY_UP,
+                      KEY_UP,    KEY_UP,   KEY_UP,    '1',       '5',      '-',    '1',
+                      KEY_DOWN,  KEY_LEFT, KEY_LEFT,  KEY_RIGHT, KEY_DOWN, ' ',    KEY_DOWN,
+                      KEY_RIGHT, KEY_UP,   KEY_UP,    13};
+  for (int key : keys) handle_browser_key(state, groups, key);
+  draw_frame(state, groups);
+  const std::pair<int, const char*> form[] = {
+      {0, "Select or clear charts by rule"},
+      {2, "  Mode             Single"},
+      {3, "  Difficulties     [ ] Beginner"},
+      {4, "                   [Y] Easy"},
+      {9, "  Meters           15-1"},
+      {10, "  Where            the group Alpha"},
+      {11, "  Rescaled before  included"},
+      {12, "  Do               clear"},
+      {15, "Meters: type a range A-B, such as 10-15, or one meter"}};
+  for (auto [y, text] : form) EXPECT_EQ(text, screen_line(y)) << y;
+  EXPECT_TRUE(span_is(10, 19, 34, true));
+  EXPECT_TRUE(span_is(9, 0, 80, false));
+  const int fix[] = {KEY_UP, KEY_BACKSPACE, KEY_BACKSPACE, KEY_BACKSPACE, 127, '2', '-', '3', 13};
+  for (int key : fix) handle_browser_key(state, groups, key);
+  draw_frame(state, groups);
+  EXPECT_EQ("+[*] Alpha (2 songs)", screen_line(0));
+  EXPECT_EQ("Rule: 4 of 4 matching charts cleared", screen_line(21));
 }
 
 }  // namespace

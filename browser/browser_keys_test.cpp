@@ -2,6 +2,7 @@
 #include <curses.h>
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -39,19 +40,6 @@ bool press(Browser& b, std::vector<int> keys) {
   bool done = false;
   for (int key : keys) done = handle_browser_key(b.state, b.groups, key) || done;
   return done;
-}
-
-// The `selected` flags: "Y" or "." per chart, songs split by ",", groups by " | ".
-std::string selection(const std::vector<SongGroup>& groups) {
-  std::string text;
-  for (const SongGroup& group : groups) {
-    if (!text.empty()) text += " | ";
-    for (std::size_t s = 0; s < group.songs.size(); ++s) {
-      if (s > 0) text += ",";
-      for (const Chart& chart : group.songs[s].charts) text += chart.selected ? "Y" : ".";
-    }
-  }
-  return text;
 }
 
 // The `expanded` flags of all rows, "1" or "0" each.
@@ -357,6 +345,55 @@ TEST_F(BrowserSearch, NAndCapitalNWrapAndAMissingTextIsReported) {
   press(b, {'N'});
   EXPECT_EQ("Not found: zz", b.state.message);
   EXPECT_EQ(5, b.state.cursor);
+}
+
+// Every count the browser keeps, in one line.
+std::string describe(const SelectionCounts& c) {
+  std::string text;
+  for (std::int64_t n : {c.charts, c.all_charts, c.songs, c.files, c.rescaled})
+    text += std::to_string(n) + " ";
+  for (const auto* numbers : {&c.first_song, &c.song_selected, &c.group_selected, &c.group_charts})
+    for (std::int32_t n : *numbers) text += " " + std::to_string(n);
+  return text;
+}
+
+// A library of random shape: groups without songs, songs without charts or with the
+// error title, songs with an .ssc beside them, charts rescaled before.
+std::vector<SongGroup> random_library(std::mt19937& random) {
+  std::vector<TestGroup> shape;
+  for (int g = 0; g < 5; ++g)
+    shape.push_back(make_test_group("G" + std::to_string(g), static_cast<int>(random() % 4),
+                                    static_cast<int>(random() % 9)));
+  std::vector<SongGroup> groups = make_library(shape);
+  for (SongGroup& group : groups)
+    for (Song& song : group.songs) {
+      if (random() % 4 == 0) song.charts.clear(), song.title = "#ERROR#" + song.folder;
+      if (random() % 3 == 0) song.companion = CompanionFile{"x.ssc", std::nullopt, 0};
+      for (Chart& chart : song.charts) chart.rescaled = random() % 3 == 0;
+    }
+  return groups;
+}
+
+// Every way of changing marks, one after another at random places: charts, songs and
+// groups, all, Single and Double, a rule over the library, the group or a search's songs.
+TEST(BrowserKeys, KeptCountsAgreeWithCountsMadeFromScratchAfterEveryKey) {
+  const int keys[] = {KEY_DOWN, KEY_UP, KEY_RIGHT, KEY_LEFT, ' ', 13, 'a', 's', 'd'};
+  const std::vector<int> forms[] = {
+      {'m', KEY_DOWN, KEY_DOWN, ' ', KEY_UP, KEY_UP, KEY_UP, KEY_UP, KEY_LEFT, 13},
+      {'m', KEY_UP, KEY_UP, KEY_UP, ' ', KEY_RIGHT, KEY_UP, KEY_UP, ' ', 13},
+      {'/', 'S', 'o', 'n', 'g', ' ', '1', 13, 'm', KEY_UP, KEY_UP, KEY_UP, KEY_RIGHT, 13},
+      {'/', 'G', '2', 13, 'm', KEY_UP, KEY_UP, KEY_UP, KEY_UP, '1', '-', '4', 13, 27}};
+  std::mt19937 random(11);
+  for (int round = 0; round < 40; ++round) {
+    Browser b = open_browser(random_library(random));
+    for (int step = 0; step < 30; ++step)
+      for (int key :
+           random() % 3 > 0 ? std::vector<int>{keys[random() % 9]} : forms[random() % 4]) {
+        press(b, {key});
+        ASSERT_EQ(describe(count_selection(b.groups)), describe(b.state.counts))
+            << "round " << round << ", step " << step << ", key " << key;
+      }
+  }
 }
 
 }  // namespace

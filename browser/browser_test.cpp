@@ -43,8 +43,8 @@ TEST_F(BrowserLoop, SettlesTheScrollBeforeReadingAKey) {
   EXPECT_EQ(ScreenExit::Done, run_browser(state, groups));
   EXPECT_EQ(15, state.cursor);
   EXPECT_EQ(10, state.top);
-  EXPECT_EQ("    +[Y] Song 10 (0 charts)", screen_line(0));
-  EXPECT_EQ("    +[Y] Song 15 (0 charts)", screen_line(5));
+  EXPECT_EQ("    +[ ] Song 10 (0 charts)", screen_line(0));
+  EXPECT_EQ("    +[ ] Song 15 (0 charts)", screen_line(5));
   EXPECT_TRUE(is_highlighted(5, 9));
 }
 
@@ -79,9 +79,9 @@ TEST_F(BrowserLoop, ResizeTakesTheNewHeightAndKeepsTheCursorOnScreen) {
   resizeterm(10, 80);  // queues the resize before F5
   EXPECT_EQ(ScreenExit::Done, run_browser(state, groups));
   EXPECT_EQ(7, state.list_height);
-  EXPECT_EQ("    +[Y] Song 20 (0 charts)", screen_line(5));
+  EXPECT_EQ("    +[ ] Song 20 (0 charts)", screen_line(5));
   EXPECT_TRUE(is_highlighted(5, 9));
-  EXPECT_EQ("", screen_line(7));
+  EXPECT_EQ("Selected: 0 charts in 0 songs, 0 files   ? help", screen_line(7));
   EXPECT_EQ("(Left/Right) Collapse/expand, (Space/Enter) Select, (F5) Done", screen_line(8));
   EXPECT_EQ("Toggle (A)ll, (S)ingle, (D)ouble", screen_line(9));
   push_keys({KEY_F(5)});
@@ -89,7 +89,7 @@ TEST_F(BrowserLoop, ResizeTakesTheNewHeightAndKeepsTheCursorOnScreen) {
   EXPECT_EQ(ScreenExit::Done, run_browser(state, groups));
   EXPECT_EQ(27, state.list_height);
   EXPECT_TRUE(is_highlighted(5, 9));
-  EXPECT_EQ("    +[Y] Song 40 (0 charts)", screen_line(25));
+  EXPECT_EQ("    +[ ] Song 40 (0 charts)", screen_line(25));
   EXPECT_EQ("Toggle (A)ll, (S)ingle, (D)ouble", screen_line(29));
   state.list_height = 5;  // as if the resize had come while another screen was shown
   push_keys({KEY_F(5)});
@@ -100,10 +100,15 @@ TEST_F(BrowserLoop, ResizeTakesTheNewHeightAndKeepsTheCursorOnScreen) {
 TEST_F(BrowserLoop, HelpPageShowsUntilAnyKeyAndQuitNeedsAYes) {
   std::vector<SongGroup> groups = make_library({make_test_group("Alpha", 2, 2)});
   BrowserState state = make_browser_state(groups, 21);
-  push_keys({'?'});
+  for (int key : {int{'?'}, int{'h'}, KEY_F(1)}) {
+    push_keys({key});
+    EXPECT_EQ(ScreenExit::InputEnded, run_browser(state, groups));
+    EXPECT_EQ("Keys in the library tree", screen_line(0)) << key;
+  }
+  push_keys({'m', 'h'});  // the rule form's own help
   EXPECT_EQ(ScreenExit::InputEnded, run_browser(state, groups));
-  EXPECT_EQ("Keys in the library tree", screen_line(0));
-  push_keys({'?', 'a', 'q'});  // "a" only leaves the help page
+  EXPECT_EQ("Keys of the rule form (m in the library tree)", screen_line(0));
+  push_keys({27, '?', 'a', 'q'});  // Esc leaves the form; "a" only leaves the help page
   EXPECT_EQ(ScreenExit::InputEnded, run_browser(state, groups));
   EXPECT_EQ("+[ ] Alpha (2 songs)", screen_line(0));
   EXPECT_EQ("Quit without changing any file? (y/n)", screen_line(21));

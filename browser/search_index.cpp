@@ -180,3 +180,11 @@ std::optional<int> find_backward(const SearchIndex& index, std::string_view fold
   std::optional<int> row = last_holding(index, folded_text, first_entry_from(index, before));
   return row ? row : last_holding(index, folded_text, index.entries.size());
 }
+
+std::vector<int> rows_holding(const SearchIndex& index, std::string_view folded_text) {
+  std::vector<int> rows;
+  for (std::size_t entry = 0; entry < index.entries.size(); ++entry)
+    if (entry_text(index, entry).find(folded_text) != std::string_view::npos)
+      rows.push_back(index.entries[entry].row);
+  return rows;
+}

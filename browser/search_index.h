@@ -40,3 +40,6 @@ std::optional<int> find_forward(const SearchIndex& index, std::string_view folde
 // last such row of all (wrapping); nothing when no row holds it.
 std::optional<int> find_backward(const SearchIndex& index, std::string_view folded_text,
                                  int before);
+
+// Every row whose name or title holds `folded_text`, in row order.
+std::vector<int> rows_holding(const SearchIndex& index, std::string_view folded_text);

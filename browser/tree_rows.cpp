@@ -78,28 +78,9 @@ int song_row_of(const std::vector<TreeRow>& rows, int i) {
   return is_chart_row(row) ? i - row.chart - 1 : i;
 }
 
-Marks song_marks(const Song& song) {
-  Marks marks{true, false};
-  for (const Chart& chart : song.charts) {
-    marks.all = marks.all && chart.selected;
-    marks.any = marks.any || chart.selected;
-  }
-  return marks;
-}
-
-Marks group_marks(const SongGroup& group) {
-  Marks marks{true, false};
-  for (const Song& song : group.songs) {
-    Marks song_mark = song_marks(song);
-    marks.all = marks.all && song_mark.all;
-    marks.any = marks.any || song_mark.any;
-  }
-  return marks;
-}
-
-char mark_char(Marks marks) {
-  if (marks.all) return 'Y';
-  return marks.any ? '*' : ' ';
+char mark_char(std::int64_t selected, std::int64_t total) {
+  if (total > 0 && selected == total) return 'Y';
+  return selected > 0 ? '*' : ' ';
 }
 
 char expander_char(const TreeRow& row) { return row.expanded ? '-' : '+'; }

@@ -1,5 +1,5 @@
 // browser/tree_rows.h: the flattened rows of the selection browser, which of them are
-// visible, and the selection marks of songs and groups.
+// visible, and the selection marks of the rows.
 // Built once after the scan; afterwards only `expanded` changes.
 #pragma once
 
@@ -52,17 +52,10 @@ int group_row_of(const std::vector<TreeRow>& rows, int i);
 // The song row that chart row `i` belongs to (`i` itself on a group or song row).
 int song_row_of(const std::vector<TreeRow>& rows, int i);
 
-// `all`: every chart selected (true without charts); `any`: at least one selected.
-struct Marks {
-  bool all;
-  bool any;
-};
-
-Marks song_marks(const Song& song);
-Marks group_marks(const SongGroup& group);
-
-// 'Y' when all are selected, '*' when some are, else a space.
-char mark_char(Marks marks);
+// The mark of a row whose charts number `total`, `selected` of them selected: 'Y' when
+// there are charts and all are selected, '*' when some are, else a space (also a song
+// without charts or a group without any).
+char mark_char(std::int64_t selected, std::int64_t total);
 
 // '-' on an expanded row, '+' on a collapsed one.
 char expander_char(const TreeRow& row);

@@ -110,24 +110,6 @@ TEST(TreeRows, ParentRowsOfEachKind) {
   EXPECT_EQ(4, song_row_of(rows, 4));
 }
 
-TEST(TreeRows, MarksOfSongsAndGroups) {
-  std::vector<SongGroup> groups = small_library();
-  Song& a1 = groups[0].songs[0];
-  EXPECT_EQ(' ', mark_char(song_marks(a1)));
-  EXPECT_EQ('Y', mark_char(song_marks(groups[0].songs[1])));  // no charts
-  EXPECT_EQ(' ', mark_char(group_marks(groups[0])));
-  EXPECT_EQ('Y', mark_char(group_marks(groups[2])));  // no songs
-  a1.charts[1].selected = true;
-  EXPECT_EQ('*', mark_char(song_marks(a1)));
-  EXPECT_EQ('*', mark_char(group_marks(groups[0])));
-  a1.charts[0].selected = true;
-  EXPECT_EQ('Y', mark_char(song_marks(a1)));
-  EXPECT_EQ('Y', mark_char(group_marks(groups[0])));  // A2 has no charts: counts as all
-  Marks without_charts = song_marks(groups[0].songs[1]);
-  EXPECT_TRUE(without_charts.all);
-  EXPECT_FALSE(without_charts.any);
-}
-
 // Visibility straight from its definition: a song needs its group expanded, a chart its
 // group and its song.
 bool is_visible(const std::vector<TreeRow>& rows, int i) {

@@ -1,6 +1,7 @@
 // library/library.h: the song library as a small index: groups, songs and their charts,
 // with what the rewrite needs to find each meter again. No file bytes are kept.
-// Filled once by the scan; afterwards only the charts' `selected` flags change.
+// Filled once by the scan; afterwards only the charts' `selected` flags change (through
+// library/selection.h, which keeps their counts).
 #pragma once
 
 #include <cstdint>
@@ -19,6 +20,7 @@ struct Chart {
   Difficulty difficulty;
   std::int32_t meter;  // as read, always > 0
   bool selected;       // chosen for rewriting
+  bool rescaled;       // an earlier run's rewrite wrote this meter, and the file still has it
   MeterDigits digits;  // where the meter's digits lie in the file
 };
 

@@ -44,7 +44,8 @@ void read_song(const std::string& path, Song& song, FileBuffer& buffer, SongFiel
     song.title = std::move(fields.title);
     song.charts.reserve(fields.charts.size());  // exactly: the library keeps it for the run
     for (const FoundChart& found : fields.charts)
-      song.charts.push_back(Chart{found.mode, found.difficulty, found.meter, false, found.digits});
+      song.charts.push_back(
+          Chart{found.mode, found.difficulty, found.meter, false, false, found.digits});
   }
   if (!song.title) song.title = error_title + song.folder;
   trim_buffer(buffer);

@@ -21,7 +21,7 @@ constexpr std::string_view options_help_page[] = {
     "  Up/Down       move between the two choices and Continue (wrapping around)",
     "  Space/Enter   switch the choice on or off, or go on with Continue",
     "  Esc           back to the library tree (the selection is kept)",
-    "  ?             this help",
+    "  ?, h or F1    this help",
     "",
     "  [Y]  the choice is on: Single and Double, or each difficulty, get a divisor of",
     "       their own",
@@ -77,7 +77,7 @@ ScreenExit run_options_screen(OptionsState& state) {
     draw_options_screen(state);
     std::optional<int> key = read_key();
     if (!key) return ScreenExit::InputEnded;
-    if (*key == help_key) {
+    if (is_help_key(*key)) {
       if (!show_page_until_key(options_help_page)) return ScreenExit::InputEnded;
     } else if (handle_options_key(state, *key)) {
       return state.back ? ScreenExit::Back : ScreenExit::Done;

@@ -23,7 +23,7 @@ constexpr std::string_view scale_help_page[] = {
     "  Left/Right    lower/raise the divisor, from 1.1 to 1.9",
     "  Space/Enter   keep it and go on; on the last screen the rewrite starts at once",
     "  Esc           back to the screen before (the divisors chosen are kept)",
-    "  ?             this help",
+    "  ?, h or F1    this help",
     "",
     "The lines below the divisor show what meters 7 to 19 become.",
     "",
@@ -137,7 +137,7 @@ ScreenExit run_scale_screen_loop(ScaleState& state) {
     draw_scale_screen(state);
     std::optional<int> key = read_key();
     if (!key) return ScreenExit::InputEnded;
-    if (*key == help_key) {
+    if (is_help_key(*key)) {
       if (!show_page_until_key(scale_help_page)) return ScreenExit::InputEnded;
     } else if (handle_scale_key(state, *key)) {
       return state.back ? ScreenExit::Back : ScreenExit::Done;

@@ -17,8 +17,9 @@
 
 static_assert(down_key == KEY_DOWN && up_key == KEY_UP && left_key == KEY_LEFT &&
               right_key == KEY_RIGHT && home_key == KEY_HOME && backspace_key == KEY_BACKSPACE &&
-              f5_key == KEY_F(5) && page_down_key == KEY_NPAGE && page_up_key == KEY_PPAGE &&
-              keypad_enter_key == KEY_ENTER && end_key == KEY_END && resize_key == KEY_RESIZE);
+              f1_key == KEY_F(1) && f5_key == KEY_F(5) && page_down_key == KEY_NPAGE &&
+              page_up_key == KEY_PPAGE && keypad_enter_key == KEY_ENTER && end_key == KEY_END &&
+              resize_key == KEY_RESIZE);
 
 namespace {
 

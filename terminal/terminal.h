@@ -56,6 +56,7 @@ constexpr int left_key = 0404;
 constexpr int right_key = 0405;
 constexpr int home_key = 0406;
 constexpr int backspace_key = 0407;
+constexpr int f1_key = 0410 + 1;
 constexpr int f5_key = 0410 + 5;
 constexpr int page_down_key = 0522;
 constexpr int page_up_key = 0523;
@@ -63,8 +64,9 @@ constexpr int keypad_enter_key = 0527;
 constexpr int end_key = 0550;
 constexpr int resize_key = 0632;  // not a key: the terminal was resized
 
-// The key that shows the keys of the current screen, on every screen.
+// The keys that show the keys of the current screen, on every screen: ?, h and F1.
 constexpr int help_key = '?';
+inline bool is_help_key(int key) { return key == help_key || key == 'h' || key == f1_key; }
 
 // Reads one key from stdscr, waiting for it. Returns nothing once the keyboard input has
 // ended (the terminal is gone or input hit its end), so that no screen waits forever.

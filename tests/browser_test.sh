@@ -8,14 +8,15 @@ help_keys="(Left/Right) Collapse/expand, (Space/Enter) Select, (F5) Done"
 help_toggles="Toggle (A)ll, (S)ingle, (D)ouble"
 
 # Compares the whole screen, line by line (trailing blanks ignored), with the lines given
-# on standard input, followed by empty lines down to line 21 and the two help lines. A
+# on standard input, followed by empty lines down to line 20, the status line $status and
+# the two help lines. A
 # line "<any>" matches whatever the screen shows there (a title whose look depends on the
 # terminal's locale).
 expect_screen() {
   local -a want got
   mapfile -t want
-  while ((${#want[@]} < 22)); do want+=(""); done
-  want+=("$help_keys" "$help_toggles")
+  while ((${#want[@]} < 21)); do want+=(""); done
+  want+=("$status" "$help_keys" "$help_toggles")
   mapfile -t got < <(screen | sed 's/ *$//')
   local y
   for ((y = 0; y < 24; y++)); do
@@ -24,6 +25,7 @@ expect_screen() {
   done
 }
 
+status="Selected: 0 charts in 0 songs, 0 files   ? help"
 start_tool
 
 # Every group collapsed, in name order (letter case ignored), with its song count.
@@ -42,6 +44,7 @@ LINES
 # Open a group and its first song, and select the song's only chart.
 send Down Right Right Space
 wait_for_line 3 "        [Y] Single Expert 10"
+status="Selected: 1 chart in 1 song, 1 file   ? help"
 expect_screen <<'LINES'
 +[ ] Community Mix (24 songs)
 -[*] Dance! @ Anime Destiny 2022
@@ -58,6 +61,7 @@ LINES
 # Select a whole (collapsed) song with Enter, then open a second group and song from the end.
 send Down Down Right Enter End Up Up Up Right Right
 wait_for_line 15 "    -[ ] My Heart Bleeds"
+status="Selected: 2 charts in 2 songs, 2 files   ? help"
 expect_screen <<'LINES'
 +[ ] Community Mix (24 songs)
 -[*] Dance! @ Anime Destiny 2022
@@ -144,6 +148,7 @@ wait_for_line 1 "    +[ ] C0w Gurl (1 charts)"
 # Home shows the list from the top; "a" selects everything, and again clears everything.
 send Home a
 wait_for_line 0 "+[Y] Community Mix (24 songs)"
+status="Selected: 237 charts in 63 songs, 63 files   ? help"
 expect_screen <<'LINES'
 +[Y] Community Mix (24 songs)
 -[Y] Dance! @ Anime Destiny 2022

@@ -17,7 +17,7 @@ grep -q "^Usage: rerate \[--undo \[JOURNAL\]\]" out.txt && grep -q "^Keys:" out.
   grep -q -- "--version" out.txt || fail "--help does not print the usage"
 run -V
 [ "$status" = 0 ] && grep -qx "rerate [0-9]*\.[0-9]*\.[0-9]*" out.txt || fail "-V: $(cat out.txt)"
-for wrong in --colour extra "--undo a b"; do
+for wrong in --colour "--undo a b c" --version=2; do
   # shellcheck disable=SC2086
   run $wrong
   [ "$status" = 2 ] && [ ! -s out.txt ] && grep -q "^Usage: rerate" err.txt ||
@@ -27,8 +27,15 @@ done
 run --undo $'x\e]2;t\a'
 [ "$status" = 1 ] && [ "$(cat err.txt)" = 'rerate: the journal x\x1b]2;t\x07 cannot be read' ] ||
   fail "journal name: $(cat -v err.txt)"
-run $'-\e[2J'
-[ "$(head -n 1 err.txt)" = "rerate: unknown option '-\\x1b[2J'" ] || fail "argument: $(cat -v err.txt)"
+run $'--x\e[2J'
+[ "$(head -n 1 err.txt)" = "rerate: unknown option '--x\\x1b[2J'" ] || fail "argument: $(cat -v err.txt)"
+# A library folder that is not one: said on stderr, status 2, nothing written.
+touch file
+for wrong in missing file; do
+  run "$wrong"
+  [ "$status" = 2 ] && [ ! -s out.txt ] && grep -q "cannot use '$wrong' as the library folder" err.txt ||
+    fail "DIR '$wrong': status $status: $(cat err.txt)"
+done
 
 # No terminal: stdout is a file and the process has no controlling terminal.
 command -v setsid >/dev/null || skip "setsid is needed to run without a terminal"

@@ -50,7 +50,7 @@ wait_for_line 16 "+[ ] zz Lowercase pack (4 songs)"
 send q
 wait_for_line 27 "Quit without changing any file? (y/n)"
 send n
-wait_for_line 27 ""
+wait_for_line 27 "Selected: 0 charts in 0 songs, 0 files   ? help"
 send q y
 wait_for_text "Quit: no song file was changed."
 expect_exit_status 0

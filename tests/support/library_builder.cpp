@@ -12,7 +12,8 @@ std::vector<SongGroup> make_library(const std::vector<TestGroup>& groups) {
       song.file = test_song.title + ".sm";
       song.title = test_song.title;
       for (const TestChart& c : test_song.charts)
-        song.charts.push_back(Chart{c.mode, c.difficulty, c.meter, c.selected, MeterDigits{}});
+        song.charts.push_back(
+            Chart{c.mode, c.difficulty, c.meter, c.selected, c.rescaled, MeterDigits{}});
     }
   }
   return library;
@@ -30,4 +31,16 @@ TestGroup make_test_group(const std::string& name, int song_count, int charts_pe
     group.songs.push_back(song);
   }
   return group;
+}
+
+std::string selection(const std::vector<SongGroup>& groups) {
+  std::string text;
+  for (const SongGroup& group : groups) {
+    if (!text.empty()) text += " | ";
+    for (std::size_t s = 0; s < group.songs.size(); ++s) {
+      if (s > 0) text += ",";
+      for (const Chart& chart : group.songs[s].charts) text += chart.selected ? "Y" : ".";
+    }
+  }
+  return text;
 }

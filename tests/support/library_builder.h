@@ -12,6 +12,7 @@ struct TestChart {
   Difficulty difficulty;
   int meter;
   bool selected = false;
+  bool rescaled = false;
 };
 
 struct TestSong {
@@ -31,3 +32,6 @@ std::vector<SongGroup> make_library(const std::vector<TestGroup>& groups);
 // `charts_per_song` charts: Single Beginner, Single Easy, ... Single Edit, then Double
 // Beginner and on, with meters 1, 2, 3, ...
 TestGroup make_test_group(const std::string& name, int song_count, int charts_per_song);
+
+// The charts' `selected` flags: "Y" or "." per chart, songs split by ",", groups by " | ".
+std::string selection(const std::vector<SongGroup>& groups);
