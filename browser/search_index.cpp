@@ -125,6 +125,7 @@ SearchIndex build_search_index(const std::vector<TreeRow>& rows,
 }
 
 std::optional<int> find_forward(const SearchIndex& index, std::string_view folded_text, int from) {
+  if (folded_text.empty()) return std::nullopt;
   std::string_view all(index.folded);
   std::size_t first = first_entry_from(index, from);
   std::size_t start = first < index.entries.size() ? index.entries[first].offset : all.size();
@@ -136,6 +137,7 @@ std::optional<int> find_forward(const SearchIndex& index, std::string_view folde
 
 std::optional<int> find_backward(const SearchIndex& index, std::string_view folded_text,
                                  int before) {
+  if (folded_text.empty()) return std::nullopt;
   std::optional<int> row = last_holding(index, folded_text, first_entry_from(index, before));
   return row ? row : last_holding(index, folded_text, index.entries.size());
 }

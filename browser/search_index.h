@@ -35,10 +35,11 @@ SearchIndex build_search_index(const std::vector<TreeRow>& rows,
                                const std::vector<SongGroup>& groups);
 
 // The first row at or after row `from` whose texts hold `folded_text`, else the
-// first such row from the start (wrapping); nothing when no row holds it.
+// first such row from the start (wrapping); nothing when no row holds it or the text is
+// empty (a search of a lone accent, which folds to nothing).
 std::optional<int> find_forward(const SearchIndex& index, std::string_view folded_text, int from);
 
 // The last row before row `before` whose texts hold `folded_text`, else the
-// last such row of all (wrapping); nothing when no row holds it.
+// last such row of all (wrapping); nothing when no row holds it or the text is empty.
 std::optional<int> find_backward(const SearchIndex& index, std::string_view folded_text,
                                  int before);

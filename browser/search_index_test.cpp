@@ -38,6 +38,7 @@ TEST(SearchIndex, FindsSongsWhateverTheCaseAccentsWidthOrNameTheyGoBy) {
   SearchIndex index = build_search_index(build_rows(groups), groups);
   for (int row = 1; const Case& song : cases)
     EXPECT_EQ(row++, find_forward(index, fold_case(song.search), 0).value_or(-1)) << song.search;
+  EXPECT_FALSE(find_forward(index, fold_case("\u0301"), 0) || find_backward(index, "", 3));
 }
 
 }  // namespace
