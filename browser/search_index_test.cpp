@@ -9,8 +9,8 @@
 namespace {
 
 // Each song found by a text typed, each case missed by the old hand-written tables but the
-// bytes that are no UTF-8: they match as they are (the group's differs), and the valid text
-// around them folds all the same.
+// bytes that are no UTF-8: they match as they are, and the valid text around them folds all
+// the same (the group's name is there to catch a fold that loses either).
 TEST(SearchIndex, FindsSongsWhateverTheCaseAccentsWidthOrNameTheyGoBy) {
   struct Case {
     std::string title, search, folder = "", translit = "";
@@ -22,13 +22,13 @@ TEST(SearchIndex, FindsSongsWhateverTheCaseAccentsWidthOrNameTheyGoBy) {
       {"ᲛᲐᲠᲘ", "მარი"},  // Georgian
       {"ᏣᎳᎩ", "ꮳꮃꭹ"},      // Cherokee
       {"Night Drive", "YORU NO", "Yoru no Drive"},
-      {"夜桜", "yozakura", "夜桜", "Yozakura"},
-      {"Caf\xe9 \xff ÜBER", "\xff über"},
+      {"夜桜", "YOZAKURA", "", "Yozakura"},
+      {"Caf\xe9 \x80 ÜBER", "caf\xe9 \x80 über"},
       {"Caf\xe9 \xfd", "\xfd"},
       {"ＲＯＣＫ", "rock"},
       {"Don’t Stop", "DON'T"},
   };
-  TestGroup pack{"Pack \xfe", {}};
+  TestGroup pack{"Pack \xe9\x80 ÜBER", {}};
   for (const Case& song : cases) pack.songs.push_back({song.title, {}});
   std::vector<SongGroup> groups = make_library({pack});
   for (std::size_t i = 0; i < std::size(cases); ++i) {
@@ -38,7 +38,8 @@ TEST(SearchIndex, FindsSongsWhateverTheCaseAccentsWidthOrNameTheyGoBy) {
   SearchIndex index = build_search_index(build_rows(groups), groups);
   for (int row = 1; const Case& song : cases)
     EXPECT_EQ(row++, find_forward(index, fold_case(song.search), 0).value_or(-1)) << song.search;
-  EXPECT_FALSE(find_forward(index, fold_case("\u0301"), 0) || find_backward(index, "", 3));
+  EXPECT_EQ("", fold_case("\u0301"));  // a lone accent, which finds nothing
+  EXPECT_FALSE(find_forward(index, "", 0) || find_backward(index, "", 3));
 }
 
 }  // namespace
