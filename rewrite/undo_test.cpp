@@ -61,16 +61,19 @@ TEST_F(SmallLibraryTest, RunsAreUndoneNewestFirstByTheirBytesAgainAndAgain) {
 // hold that hash of the file's bytes, here as rerate wrote it then: the file is found
 // (newest_journal of a run stopped before its marks) and undone byte for byte with it.
 TEST_F(SmallLibraryTest, JournalsOfTheOldContentHashAreStillUndone) {
-  const std::string old_bytes = "#TITLE:Old hash;\r\n#NOTES:dance-single::Hard:12:0:0000;\r\n";
-  const std::string new_bytes = "#TITLE:Old hash;\r\n#NOTES:dance-single::Hard:8:0:0000;\r\n";
-  std::string entry = "hashes 1 f71fc7f35fcf1623 44f51f556b50627b\nmeter 1 44 8 12 Single Hard\n";
+  const std::string old_bytes =
+      "#TITLE:Old content hash;\r\n#NOTES:dance-single::Hard:12:0:0000;\r\n";
+  const std::string new_bytes =
+      "#TITLE:Old content hash;\r\n#NOTES:dance-single::Hard:8:0:0000;\r\n";
+  std::string entry = "hashes 1 2915e6254601ea6f 9a621f9a62066566\nmeter 1 52 8 12 Single Hard\n";
   const std::string journals[] = {
       "# rerate undo journal, format 1\nfile 1 Songs/G/B/b.sm\ntarget 1 " + dir.path +
           "/Songs/G/B/b.sm\n" + entry +
-          "written 1 device 1 inode 2 size 55 mtime 1796634000.000000000 ctime 1.000000000\n",
+          "written 1 device 1 inode 2 size 63 mtime 1796634000.000000000 ctime 1.000000000\n",
       "# rerate undo journal, format 2\n# hash mix64\n# started 1796634000.123456789 x\n"
       "file 1 Songs/G/B/b.sm\n" +
           entry};
+  EXPECT_EQ(0x61204057fe720c2aU, content_hash(new_bytes));  // new journals' hash: XXH3-64
   const std::string name = "rerate-undo-2026-12-07T09-16-52Z.txt";
   for (const std::string& journal : journals) {
     write_file(files[2], new_bytes);

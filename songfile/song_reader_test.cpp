@@ -127,14 +127,15 @@ TEST(SscReader, ReadsEachSectionWithItsFieldsInAnyOrder) {
                      ssc_chart("dance-single", "Edit", "4") + "#METER:5;\n" +
                      ssc_chart("dance-single", "Easy", "7");
   SongFields fields;
+  ASSERT_TRUE(read_song_fields("#TITLETRANSLIT:S;", fields) &&
+              read_ssc_fields("#TITLETRANSLIT:T;", fields));  // each file's own
+  EXPECT_EQ("T", fields.title_translit.value_or("absent"));
+  EXPECT_TRUE(read_song_fields("#TITLE:A;", fields) && !fields.title_translit);
   ASSERT_TRUE(read_ssc_fields(crlf(file), fields));
   EXPECT_FALSE(fields.title || fields.title_translit);
   ASSERT_EQ("Single Hard 12, Double Expert 9, Single Easy 7", describe_charts(fields));
   EXPECT_EQ("9", crlf(file).substr(fields.charts[1].digits.offset, fields.charts[1].digits.length));
   EXPECT_FALSE(read_ssc_fields(ssc_chart("dance-single", "Hard", "12") + "#", fields));
-  EXPECT_EQ("T", read_ssc_fields("#TITLETRANSLIT:T;", fields)
-                     ? fields.title_translit.value_or("absent")
-                     : "");
 }
 
 }  // namespace
