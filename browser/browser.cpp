@@ -21,7 +21,7 @@ constexpr std::string_view browser_help_page[] = {
     "  Space/Enter         select or clear the chart, the song or the group",
     "  a / s / d           select or clear all / all Single / all Double charts",
     "  m                   select or clear by rule: mode, difficulties, meters, where",
-    "  /                   search group names and song titles (Enter: stay there,",
+    "  /                   search groups, song titles and folders (Enter: stay there,",
     "                      Esc: go back)",
     "  n / N               next/previous match of the last search",
     "  F5                  done: go on to the divisor screens",

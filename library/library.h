@@ -38,6 +38,7 @@ struct Song {
   std::string folder;                // song folder name
   std::string file;                  // song file name inside the folder
   std::optional<std::string> title;  // never absent once the scan is done
+  std::string title_translit;        // the file's transliterated title, when other than it
   std::vector<Chart> charts;         // in file order
   FileStamp stamp{};                 // of the song file as it was read
   std::uint64_t hash = 0;            // of its bytes as they were read

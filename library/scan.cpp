@@ -41,6 +41,8 @@ void read_song(const std::string& path, Song& song, FileBuffer& buffer, SongFiel
   if (stamp && read_fields_of(format, buffer.view(), fields)) {
     song.stamp = *stamp;
     song.hash = content_hash(buffer.view());
+    if (fields.title_translit && fields.title_translit != fields.title)
+      song.title_translit = std::move(*fields.title_translit);
     song.title = std::move(fields.title);
     song.charts.reserve(fields.charts.size());  // exactly: the library keeps it for the run
     for (const FoundChart& found : fields.charts)

@@ -36,8 +36,10 @@ std::string describe(const std::vector<SongGroup>& groups) {
   for (const SongGroup& group : groups) {
     out += group.name + ":";
     for (const Song& song : group.songs)
-      out += ' ' + song.title.value_or("(none)") + " [" + song.folder + '/' + song.file +
-             (song.companion ? " + " + song.companion->file : "") + ']';
+      out += ' ' + song.title.value_or("(none)") +
+             (song.title_translit.empty() ? "" : " (" + song.title_translit + ")") + " [" +
+             song.folder + '/' + song.file + (song.companion ? " + " + song.companion->file : "") +
+             ']';
     out += "\n";
   }
   return out;
@@ -47,14 +49,14 @@ std::string titled(std::string_view title) { return "#TITLE:" + std::string(titl
 
 TEST_F(ScanTest, SortsGroupsByNameAndSongsByTitleIgnoringCase) {
   song("gamma/s1/a.sm", titled("x"));
-  song("beta/s1/a.sm", titled("b"));
+  song("beta/s1/a.sm", titled("b") + "#TITLETRANSLIT:Bee;\n");  // kept when it differs
   song("beta/s2/a.sm", titled("Ab"));
-  song("beta/s3/a.sm", titled("a"));
+  song("beta/s3/a.sm", titled("a") + "#TITLETRANSLIT:a;\n");
   song("beta/s4/a.sm", titled("ABC"));
   folder("Alpha");
   EXPECT_EQ(
       "Alpha:\n"
-      "beta: a [s3/a.sm] Ab [s2/a.sm] ABC [s4/a.sm] b [s1/a.sm]\n"
+      "beta: a [s3/a.sm] Ab [s2/a.sm] ABC [s4/a.sm] b (Bee) [s1/a.sm]\n"
       "gamma: x [s1/a.sm]\n",
       describe(scan()));
 }

@@ -39,6 +39,42 @@ constexpr std::size_t longest_line = 64 * 1024;
 // More meters than a song file can hold charts.
 constexpr std::size_t most_meters = 10000;
 
+// The content hash of journals written before it was content_hash (format 1, and format 2
+// journals that name it), kept only to check their files.
+constexpr std::string_view legacy_hash_name = "mix64";
+
+std::uint64_t load_word(const char* bytes) {
+  std::uint64_t word;
+  std::memcpy(&word, bytes, 8);
+  return word;
+}
+
+__extension__ typedef unsigned __int128 Product;
+
+// The high and low halves of a 64 x 64-bit product, folded together.
+std::uint64_t fold_multiply(std::uint64_t a, std::uint64_t b) {
+  Product product = static_cast<Product>(a) * b;
+  return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+}
+
+// The legacy hash: sixteen bytes per step, each step one wide multiplication that mixes
+// them with all the bytes before; the length goes in at the end, so bytes and length both
+// count.
+std::uint64_t legacy_content_hash(std::string_view bytes) {
+  constexpr std::uint64_t k0 = 0xa0761d6478bd642fULL;
+  constexpr std::uint64_t k1 = 0xe7037ed1a0b428dbULL;
+  constexpr std::uint64_t k2 = 0x8ebc6af09c88c6e3ULL;
+  const char* p = bytes.data();
+  std::size_t left = bytes.size();
+  std::uint64_t h = k0;
+  for (; left >= 16; left -= 16, p += 16)
+    h = fold_multiply(load_word(p) ^ k1, load_word(p + 8) ^ h);
+  char tail[16] = {};
+  std::memcpy(tail, p, left);
+  h = fold_multiply(load_word(tail) ^ k1, load_word(tail + 8) ^ h ^ left);
+  return fold_multiply(h ^ k2, static_cast<std::uint64_t>(bytes.size()) ^ k1);
+}
+
 // Text with backslashes and control bytes escaped, so that it fits on one line.
 std::string escape_text(std::string_view text) {
   std::string out;
@@ -406,15 +442,19 @@ std::optional<JournalReader> open_journal_reader(const std::string& path, std::s
     error = "is not a rerate undo journal";
     return std::nullopt;
   }
-  if (header.format == 1) header.hash = content_hash_name;
+  if (header.format == 1) header.hash = legacy_hash_name;
   read_header_fields(reader);
-  if (header.hash != content_hash_name) {
+  if (header.hash != content_hash_name && header.hash != legacy_hash_name) {
     error = header.hash.empty()
                 ? "names no content hash"
                 : "uses the content hash " + header.hash + ", which this rerate does not compute";
     return std::nullopt;
   }
   return reader;
+}
+
+std::uint64_t journal_content_hash(const JournalHeader& header, std::string_view bytes) {
+  return header.hash == legacy_hash_name ? legacy_content_hash(bytes) : content_hash(bytes);
 }
 
 JournalRecord next_journal_record(JournalReader& reader) {

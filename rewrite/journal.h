@@ -9,7 +9,7 @@
 // The text is a header of lines starting with "#", then one record a line,
 // "<word> <file number> <fields>":
 //   # rerate undo journal, format 2            always the first line
-//   # hash mix64                               the content hash of the hashes lines
+//   # hash xxh3                                the content hash of the hashes lines
 //   # started 1796634000.123456789 2026-12-07T09:16:52Z   when the run began (UTC)
 //   # ...                                      other "#" lines explain the records
 //   file 3 Songs/Pack/Song/song.sm             the path, from the folder that holds the journal
@@ -25,9 +25,9 @@
 // for a backslash, written "\\", and control bytes, "\xHH".
 //
 // Format 1, written by rerate 1.0, has no hash or start time in its header (its hash is
-// mix64, its time the modification time in its first `written` line), an absolute
-// `target N PATH` line after each file line (the path the undo uses), and a
-// `written N <stamp>` line that ends each entry.
+// the legacy mix64, which format 2 journals written before xxh3 name too; its time the modification
+// time in its first `written` line), an absolute `target N PATH` line after each file line (the
+// path the undo uses), and a `written N <stamp>` line that ends each entry.
 #pragma once
 
 #include <sys/types.h>
@@ -146,6 +146,10 @@ struct JournalReader {
 // Nothing, with the reason in `error`, when it cannot be read or is not a journal whose
 // hash this program computes.
 std::optional<JournalReader> open_journal_reader(const std::string& path, std::string& error);
+
+// The hash of `bytes` by the content hash the journal's header names: content_hash, or
+// the legacy hash of journals written before it.
+std::uint64_t journal_content_hash(const JournalHeader& header, std::string_view bytes);
 
 // What one step of reading gives.
 enum class JournalRecordKind {

@@ -26,7 +26,7 @@ TEST(Journal, ReadsBackWhatItWrote) {
   EXPECT_FALSE(open_journal(journal->name, error));  // the rewrite holds it
   EXPECT_EQ("is in use by another rerate", error);
   Journal back = read_journal(journal->name, error).value();
-  EXPECT_EQ(std::tuple(2, std::string("mix64"), 86400, 5, std::string()),
+  EXPECT_EQ(std::tuple(2, std::string("xxh3"), 86400, 5, std::string()),
             std::tuple(back.header.format, back.header.hash, back.header.started_seconds,
                        back.header.started_nanoseconds, back.stopped));
   ASSERT_EQ(1u, back.files.size());

@@ -138,9 +138,10 @@ struct UndoJob {
 
 // The file's old bytes, when it holds exactly those the rewrite wrote; otherwise the job's
 // action tells why not.
-std::optional<std::string> old_content(UndoJob& job, std::string_view bytes, std::uint8_t bits) {
+std::optional<std::string> old_content(UndoJob& job, const JournalHeader& header,
+                                       std::string_view bytes, std::uint8_t bits) {
   const JournalFile& file = job.file;
-  std::uint64_t hash = content_hash(bytes);
+  std::uint64_t hash = journal_content_hash(header, bytes);
   if (hash == file.old_hash) {
     bool undone = (bits & (was_replaced | was_restored)) != 0;
     job.action = undone ? UndoAction::AlreadyRestored : UndoAction::Pass;
@@ -155,7 +156,7 @@ std::optional<std::string> old_content(UndoJob& job, std::string_view bytes, std
   for (const JournalMeter& meter : file.meters)
     edits.push_back(TextEdit{meter.offset, meter.new_text, meter.old_text});
   std::optional<std::string> content = splice_texts(bytes, edits);
-  if (!content || content_hash(*content) != file.old_hash) {
+  if (!content || journal_content_hash(header, *content) != file.old_hash) {
     job.reason = "its meters are not the ones the rewrite wrote";
     return std::nullopt;
   }
@@ -165,8 +166,8 @@ std::optional<std::string> old_content(UndoJob& job, std::string_view bytes, std
 
 // Decides what to do with the job's file and, to restore it, writes its old bytes beside
 // it. Returns the bytes written.
-std::size_t prepare_job(UndoJob& job, std::uint8_t bits, const SongsBeside& place,
-                        FileBuffer& buffer) {
+std::size_t prepare_job(UndoJob& job, const JournalHeader& header, std::uint8_t bits,
+                        const SongsBeside& place, FileBuffer& buffer) {
   if (!may_be_replaced(bits)) return 0;
   job.action = UndoAction::NotRestored;
   std::optional<std::string> target = file_in_songs(place, job.file, job.reason);
@@ -179,7 +180,7 @@ std::size_t prepare_job(UndoJob& job, std::uint8_t bits, const SongsBeside& plac
   std::optional<FileStamp> stamp = read_file_into(*target, buffer);
   std::optional<std::string> content;
   if (stamp)
-    content = old_content(job, buffer.view(), bits);
+    content = old_content(job, header, buffer.view(), bits);
   else
     job.reason = "it cannot be read";
   trim_buffer(buffer);
@@ -284,7 +285,7 @@ bool replaced_a_file(const std::string& path, const SongsBeside* place) {
     std::string reason;
     std::optional<std::string> target = file_in_songs(*place, record.file, reason);
     if (target && read_file_into(*target, buffer) &&
-        content_hash(buffer.view()) == record.file.new_hash)
+        journal_content_hash(reader->header, buffer.view()) == record.file.new_hash)
       return true;
   }
   return false;
@@ -326,7 +327,7 @@ std::optional<UndoOutcome> undo_rewrite(const std::string& path, std::FILE* repo
       done = record.number;
       UndoJob& job = batch.emplace_back();
       job.file = std::move(record.file);
-      bytes += prepare_job(job, marks_of(marks, done), *place, buffer);
+      bytes += prepare_job(job, reader->header, marks_of(marks, done), *place, buffer);
     }
     journal_error = finish_batch(batch, *journal, outcome, report);
   }

@@ -57,6 +57,35 @@ TEST_F(SmallLibraryTest, RunsAreUndoneNewestFirstByTheirBytesAgainAndAgain) {
   EXPECT_EQ("oooo", states());
 }
 
+// Journals written before the content hash was xxh3 (format 1, and format 2 naming mix64)
+// hold that hash of the file's bytes, here as rerate wrote it then: the file is found
+// (newest_journal of a run stopped before its marks) and undone byte for byte with it.
+TEST_F(SmallLibraryTest, JournalsOfTheOldContentHashAreStillUndone) {
+  const std::string old_bytes =
+      "#TITLE:Old content hash;\r\n#NOTES:dance-single::Hard:12:0:0000;\r\n";
+  const std::string new_bytes =
+      "#TITLE:Old content hash;\r\n#NOTES:dance-single::Hard:8:0:0000;\r\n";
+  std::string entry = "hashes 1 2915e6254601ea6f 9a621f9a62066566\nmeter 1 52 8 12 Single Hard\n";
+  const std::string journals[] = {
+      "# rerate undo journal, format 1\nfile 1 Songs/G/B/b.sm\ntarget 1 " + dir.path +
+          "/Songs/G/B/b.sm\n" + entry +
+          "written 1 device 1 inode 2 size 63 mtime 1796634000.000000000 ctime 1.000000000\n",
+      "# rerate undo journal, format 2\n# hash mix64\n# started 1796634000.123456789 x\n"
+      "file 1 Songs/G/B/b.sm\n" +
+          entry};
+  EXPECT_EQ(0x61204057fe720c2aU, content_hash(new_bytes));  // new journals' hash: XXH3-64
+  const std::string name = "rerate-undo-2026-12-07T09-16-52Z.txt";
+  for (const std::string& journal : journals) {
+    write_file(files[2], new_bytes);
+    write_file(name, journal);
+    EXPECT_EQ(name, newest());
+    std::string report = undo(name);
+    EXPECT_TRUE(report.starts_with("Restored Songs/G/B/b.sm\n - Single Hard (8 -> 12)")) << report;
+    EXPECT_EQ(old_bytes, read_file(files[2]));
+    EXPECT_TRUE(undo(name).starts_with("Already restored")) << journal;
+  }
+}
+
 // Each journal shows one attack on the smallest entry that shows it. Only the entry whose
 // path leads into Songs restores its file.
 TEST_F(SmallLibraryTest, AJournalChangesOnlyMeterDigitsInsideTheSongsFolderBesideIt) {
@@ -94,12 +123,13 @@ TEST_F(SmallLibraryTest, AJournalChangesOnlyMeterDigitsInsideTheSongsFolderBesid
       {at("Songs/G/\x1b]2;x\x07/b.sm", b),
        "Not restored Songs/G/\\x1b]2;x\\x07/b.sm: it cannot be read"},
       {format_1(outside, b), "Not restored Songs/G/B/b.sm" + not_inside},
-      {format_1(dir.path + "/Songs/G/C/c.sm", c), "Restored Songs/G/C/c.sm"},
+      {format_1(dir.path + "/Songs/G/C/c.sm", c),  // its hashes are not the old hash's
+       "Not restored Songs/G/C/c.sm: it changed after the rewrite"},
       {"# some other file\n", "is not a rerate undo journal"},
       {header + "file 1 a\nhashes 1 1 2\nmeter 1 x\n",
        "Not restored: the rest of the journal (line 14 cannot be read)"},
-      {"# rerate undo journal, format 2\n# hash xxh3\n",
-       "uses the content hash xxh3, which this rerate does not compute"},
+      {"# rerate undo journal, format 2\n# hash crc32\n",
+       "uses the content hash crc32, which this rerate does not compute"},
       {header + std::string(70000, 'x') + "\n",
        "Not restored: the rest of the journal (line 12 is too long)"},
       {at(dir.path + "/Songs/G/B/b.sm", b) + "file 2 Songs/G/C/c",

@@ -7,8 +7,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ libncurses-dev libgtest-dev libbenchmark-dev tmux util-linux python3
-  groff-base)
+packages=(cmake ninja-build g++ libncurses-dev libxxhash-dev libutf8proc-dev libgtest-dev
+  libbenchmark-dev tmux util-linux python3 groff-base)
 
 install_missing_packages() {
   local missing=()

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <xxhash.h>
 
 #include <cerrno>
 #include <cstring>
@@ -46,20 +47,6 @@ bool read_all(int fd, FileBuffer& buffer, std::size_t expected) {
   }
 }
 
-std::uint64_t load_word(const char* bytes) {
-  std::uint64_t word;
-  std::memcpy(&word, bytes, 8);
-  return word;
-}
-
-__extension__ typedef unsigned __int128 Product;
-
-// The high and low halves of a 64 x 64-bit product, folded together.
-std::uint64_t fold_multiply(std::uint64_t a, std::uint64_t b) {
-  Product product = static_cast<Product>(a) * b;
-  return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
-}
-
 }  // namespace
 
 std::optional<FileStamp> read_file_into(const std::string& path, FileBuffer& buffer) {
@@ -93,19 +80,6 @@ FileStamp stamp_of(const struct stat& info) {
                    static_cast<std::int64_t>(info.st_ctim.tv_nsec)};
 }
 
-// Sixteen bytes per step, each step one wide multiplication that mixes them with all the
-// bytes before; the length goes in at the end, so bytes and length both count.
 std::uint64_t content_hash(std::string_view bytes) {
-  constexpr std::uint64_t k0 = 0xa0761d6478bd642fULL;
-  constexpr std::uint64_t k1 = 0xe7037ed1a0b428dbULL;
-  constexpr std::uint64_t k2 = 0x8ebc6af09c88c6e3ULL;
-  const char* p = bytes.data();
-  std::size_t left = bytes.size();
-  std::uint64_t h = k0;
-  for (; left >= 16; left -= 16, p += 16)
-    h = fold_multiply(load_word(p) ^ k1, load_word(p + 8) ^ h);
-  char tail[16] = {};
-  std::memcpy(tail, p, left);
-  h = fold_multiply(load_word(tail) ^ k1, load_word(tail + 8) ^ h ^ left);
-  return fold_multiply(h ^ k2, static_cast<std::uint64_t>(bytes.size()) ^ k1);
+  return XXH3_64bits(bytes.data(), bytes.size());
 }

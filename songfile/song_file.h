@@ -49,10 +49,10 @@ std::optional<FileStamp> stamp_file(const std::string& path);
 // The stamp that file information from stat or fstat gives.
 FileStamp stamp_of(const struct stat& info);
 
-// A 64-bit hash of `bytes`: any change to a file's bytes changes it, but for a chance
-// of one in 2^64.
+// A 64-bit hash of `bytes` (XXH3-64 of xxHash): any change to a file's bytes changes it,
+// but for a chance of one in 2^64.
 std::uint64_t content_hash(std::string_view bytes);
 
 // The name of content_hash, as undo journals record it: a journal whose hashes were made
 // by another hash cannot be checked with this one.
-constexpr std::string_view content_hash_name = "mix64";
+constexpr std::string_view content_hash_name = "xxh3";

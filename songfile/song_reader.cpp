@@ -1,5 +1,5 @@
-// songfile/song_reader.cpp: the walks over an .sm file's tokens for TITLE and NOTES, and
-// over an .ssc file's tokens for TITLE and the NOTEDATA sections.
+// songfile/song_reader.cpp: the walks over an .sm file's tokens for TITLE, TITLETRANSLIT
+// and NOTES, and over an .ssc file's tokens for those titles and the NOTEDATA sections.
 //
 // A walk only ever moves forward: each step looks at the tokens after the last one it
 // examined, so the file is tokenized once, a token at a time, and nothing is kept but the
@@ -32,9 +32,11 @@ bool is_value(const std::optional<Token>& token) {
   return token && token->kind == TokenKind::Value;
 }
 
-// Takes `value` as the song's title, unless it is no Value or the song has a title.
-void take_title(const TokenReader& in, const std::optional<Token>& value, SongFields& fields) {
-  if (is_value(value) && !fields.title) fields.title = token_text(in, *value);
+// Takes `value` as the song's title (or its transliteration), unless it is no Value or
+// the song has one already.
+void take_title(const TokenReader& in, const std::optional<Token>& value,
+                std::optional<std::string>& title) {
+  if (is_value(value) && !title) title = token_text(in, *value);
 }
 
 // A meter and where its digits lie.
@@ -147,12 +149,15 @@ std::optional<LeadingNumber> leading_number(std::string_view text) {
 
 bool read_song_fields(std::string_view file_bytes, SongFields& fields) {
   fields.title.reset();
+  fields.title_translit.reset();
   fields.charts.clear();
   TokenReader in = make_token_reader(file_bytes);
   while (std::optional<Token> token = next_tag(in)) {
     std::string_view name = token_compared(in, *token);
     if (name == "TITLE")
-      take_title(in, next_significant_token(in), fields);
+      take_title(in, next_significant_token(in), fields.title);
+    else if (name == "TITLETRANSLIT")
+      take_title(in, next_significant_token(in), fields.title_translit);
     else if (name == "NOTES")
       read_notes(in, fields);
   }
@@ -161,6 +166,7 @@ bool read_song_fields(std::string_view file_bytes, SongFields& fields) {
 
 bool read_ssc_fields(std::string_view file_bytes, SongFields& fields) {
   fields.title.reset();
+  fields.title_translit.reset();
   fields.charts.clear();
   TokenReader in = make_token_reader(file_bytes);
   std::optional<SscSection> section;  // none while the song tags last
@@ -172,7 +178,9 @@ bool read_ssc_fields(std::string_view file_bytes, SongFields& fields) {
     } else if (section) {
       read_section_tag(in, name, *section);
     } else if (name == "TITLE") {
-      take_title(in, ssc_value(in), fields);
+      take_title(in, ssc_value(in), fields.title);
+    } else if (name == "TITLETRANSLIT") {
+      take_title(in, ssc_value(in), fields.title_translit);
     }
   }
   if (section) add_section_chart(*section, fields);

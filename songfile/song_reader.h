@@ -29,17 +29,18 @@ struct FoundChart {
 
 // What a song file holds for the program.
 struct SongFields {
-  std::optional<std::string> title;  // the first usable TITLE value
-  std::vector<FoundChart> charts;    // in file order
+  std::optional<std::string> title;           // the first usable TITLE value
+  std::optional<std::string> title_translit;  // the first usable TITLETRANSLIT value
+  std::vector<FoundChart> charts;             // in file order
 };
 
-// Reads an .sm file's title and charts from its bytes as they are on disk, into `fields`
-// (emptied first, its storage kept for the next file). A chart is a NOTES block of a known
-// chart type and difficulty whose meter starts with digits that make a number from 1 to
+// Reads an .sm file's title, transliterated title and charts from its bytes as they are on disk,
+// into `fields` (emptied first, its storage kept for the next file). A chart is a NOTES block of a
+// known chart type and difficulty whose meter starts with digits that make a number from 1 to
 // 2147483647. Returns false when the file cannot be tokenized.
 bool read_song_fields(std::string_view file_bytes, SongFields& fields);
 
-// Reads an .ssc file's title and charts in the same way. The title is that of the song
+// Reads an .ssc file's titles and charts in the same way. The titles are those of the song
 // tags, before the first NOTEDATA tag. A chart is a section from a NOTEDATA tag to the next
 // one or the end of the file that holds one STEPSTYPE of a known chart type, one known
 // DIFFICULTY and one METER read as an .sm chart's meter field, in any order among its

@@ -79,6 +79,8 @@ TEST(ChartReader, TakesTheFirstUsableTitle) {
   EXPECT_EQ("Act 1", read_song("#TITLE:Act 1: Dawn;").title.value_or("absent"));
   EXPECT_EQ("Real", read_song("#TITLE:;\n#TITLE:Real;\n#TITLE:Other;").title.value_or("absent"));
   EXPECT_EQ("absent", read_song("#ARTIST:x;").title.value_or("absent"));
+  EXPECT_EQ("Yoru", read_song("#TITLETRANSLIT:;\n#TITLE:夜;\n#TITLETRANSLIT:Yoru;#TITLETRANSLIT:x;")
+                        .title_translit.value_or("absent"));
   EXPECT_EQ("absent", read_song("#TITLE:").title.value_or("absent"));
   EXPECT_EQ("A", read_song(std::string("#TITLE:A\0B;", 11)).title.value_or("absent"));
   // The NOTES tag is the title's value candidate, so that block is passed over.
@@ -118,14 +120,19 @@ TEST(ChartReader, ReportsFilesThatCannotBeTokenizedWhereverTheyBreak) {
 TEST(SscReader, ReadsEachSectionWithItsFieldsInAnyOrder) {
   std::string file = "#VERSION:0.83;\n#TITLE:\n" + ssc_chart("dance-single", "Hard", "12") +
                      "#NOTEDATA:;\n#METER:9;\n#BPMS:0=150;\n#NOTES:\n0000\n;\n"
-                     "#DIFFICULTY:Challenge;\n#STEPSTYPE:dance-double;\n#TITLE:Late;\n" +
+                     "#DIFFICULTY:Challenge;\n#STEPSTYPE:dance-double;\n#TITLE:Late;\n"
+                     "#TITLETRANSLIT:Late;\n" +
                      ssc_chart("pump-single", "Hard", "19") +
                      "#NOTEDATA:;\n#STEPSTYPE:dance-single;\n#DIFFICULTY:Easy;\n#NOTES:\n;\n" +
                      ssc_chart("dance-single", "Edit", "4") + "#METER:5;\n" +
                      ssc_chart("dance-single", "Easy", "7");
   SongFields fields;
+  ASSERT_TRUE(read_song_fields("#TITLETRANSLIT:S;", fields) &&
+              read_ssc_fields("#TITLETRANSLIT:T;", fields));  // each file's own
+  EXPECT_EQ("T", fields.title_translit.value_or("absent"));
+  EXPECT_TRUE(read_song_fields("#TITLE:A;", fields) && !fields.title_translit);
   ASSERT_TRUE(read_ssc_fields(crlf(file), fields));
-  EXPECT_EQ("absent", fields.title.value_or("absent"));
+  EXPECT_FALSE(fields.title || fields.title_translit);
   ASSERT_EQ("Single Hard 12, Double Expert 9, Single Easy 7", describe_charts(fields));
   EXPECT_EQ("9", crlf(file).substr(fields.charts[1].digits.offset, fields.charts[1].digits.length));
   EXPECT_FALSE(read_ssc_fields(ssc_chart("dance-single", "Hard", "12") + "#", fields));
