@@ -1,6 +1,6 @@
 # tests/out_of_memory_test.sh: when memory runs out, the terminal is given back, the
 # message says so, the exit status is 1 and no song file changes or gains a temporary
-# file beside it, whether memory runs out in the scan or in the rewrite.
+# file beside it, whether memory runs out in the scan, in the rewrite or in the undo.
 source "$(dirname "$0")/e2e_lib.sh"
 command -v prlimit >/dev/null || skip "prlimit is needed to limit the tool's memory"
 # One malloc arena: the reader threads' own arenas would reserve address space as their
@@ -38,8 +38,30 @@ expect_exit_status 1
 screen | grep -q "^Rewriting" && fail "a song was reported as rewritten"
 check_nothing_changed
 
-# In the scan: a file larger than the limit cannot be read at all.
+# In the undo: a rewrite without the limit, then its undo under it, which cannot hold the
+# restored z.sm beside what it read. The files stay as the rewrite left them, with no
+# temporary file; the undo without the limit then restores both.
 stop_tool
+start_tool "$work"
+wait_for_line 0 "+[ ] G (2 songs)"
+send a F5
+wait_for_line 3 "Continue"
+send Down Down Enter
+wait_for_text "Use arrow keys set a rating scale."
+send Enter
+wait_for_text "To undo this rewrite"
+stop_tool
+cp "$work/Songs/G/Z/z.sm" "$work/rewritten-z.sm"
+(cd "$work" && "${limit[@]}" "$RERATE_BIN" --undo >/dev/null 2>undo-err.txt) && fail "the undo did not fail"
+grep -qx "rerate: out of memory; song files not reported above as restored are unchanged" \
+  "$work/undo-err.txt" || fail "the undo's message: $(cat "$work/undo-err.txt")"
+cmp -s "$work/rewritten-z.sm" "$work/Songs/G/Z/z.sm" || fail "z.sm changed in the failed undo"
+[ -z "$(find "$work/Songs" -name '.rerate-*')" ] || fail "the failed undo left a temporary file"
+(cd "$work" && "$RERATE_BIN" --undo >/dev/null) || fail "the undo without a limit failed"
+rm "$work/rewritten-z.sm" "$work/undo-err.txt" "$work"/rerate-undo-*.txt "$work/rerate.lock"
+check_nothing_changed
+
+# In the scan: a file larger than the limit cannot be read at all.
 truncate -s 600M "$work/Songs/G/Z/z.sm"
 truncate -s 600M "$work/original/G/Z/z.sm"
 start_tool "$work" "${limit[@]}"
