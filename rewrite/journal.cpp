@@ -1,16 +1,19 @@
 // rewrite/journal.cpp: writing the undo journal, and reading it back one line at a time.
 #include "rewrite/journal.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <tuple>
 #include <utility>
 
 #include "rewrite/file_calls.h"
@@ -483,4 +486,27 @@ bool is_journal_name(std::string_view name) {
   int n = 0;
   return number[0] == '-' && number.size() > 1 && number[1] != '0' &&
          parse_number(number.substr(1), n) && n >= 2;
+}
+
+std::vector<FoundJournal> journals_newest_first(const std::string& folder) {
+  std::vector<FoundJournal> journals;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return journals;
+  while (const dirent* entry = readdir(dir)) {
+    if (!is_journal_name(entry->d_name)) continue;
+    std::string path = folder + "/" + entry->d_name;
+    std::string error;
+    std::optional<JournalReader> reader = open_journal_reader(path, error);
+    if (!reader) continue;
+    if (reader->header.format == 1) next_journal_record(*reader);  // its time is in its entry
+    const JournalHeader& header = reader->header;
+    journals.push_back({std::move(path), header.started_seconds, header.started_nanoseconds});
+  }
+  closedir(dir);
+  auto newer = [](const FoundJournal& a, const FoundJournal& b) {
+    return std::tuple(a.started_seconds, a.started_nanoseconds, a.path.size(), a.path) >
+           std::tuple(b.started_seconds, b.started_nanoseconds, b.path.size(), b.path);
+  };
+  std::sort(journals.begin(), journals.end(), newer);
+  return journals;
 }

@@ -178,3 +178,15 @@ std::optional<Journal> read_journal(const std::string& path, std::string& error)
 
 // Whether `name` has the exact form of a journal's name.
 bool is_journal_name(std::string_view name);
+
+// A journal found in a folder, with the time its run began.
+struct FoundJournal {
+  std::string path;  // "folder/name"
+  std::int64_t started_seconds = 0;
+  std::int64_t started_nanoseconds = 0;
+};
+
+// The journals in `folder`: files named exactly as journals are whose header is one this
+// program reads, newest first by the start time recorded in them, then by name (a "-2"
+// name before the one without it).
+std::vector<FoundJournal> journals_newest_first(const std::string& folder);
