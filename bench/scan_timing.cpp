@@ -15,12 +15,13 @@
 #include "browser/browser_draw.h"
 #include "browser/browser_scroll.h"
 #include "library/scan.h"
+#include "rewrite/rescaled.h"
 #include "terminal/progress_line.h"
 #include "terminal/terminal.h"
 
 namespace {
 
-constexpr const char* result_format = "%lf %d %d %d %llu %llu %llu";
+constexpr const char* result_format = "%lf %d %d %d %d %llu %llu %llu";
 
 }  // namespace
 
@@ -35,7 +36,8 @@ int run_scan_child() {
   run.memory_before = current_memory_bytes();
   double start = now_seconds();
   // As the driver does it: the readers work while the progress line is shown, then the
-  // library is sorted, the rows built and the first frame drawn.
+  // library is sorted, the charts rescaled before marked, the rows built and the first
+  // frame drawn.
   std::vector<SongGroup> groups;
   ScanJob job;
   if (!start_scan(job)) return 2;
@@ -43,6 +45,9 @@ int run_scan_child() {
   while (!wait_for_scan(job, progress_refresh_interval))
     show_progress(progress, scan_progress_path(job));
   if (!finish_scan(job, groups)) return 2;
+  RescaledCharts rescaled;
+  mark_rescaled_charts(groups, rescaled);
+  run.rescaled = static_cast<int>(rescaled.charts.size());
   BrowserState state = make_browser_state(groups, getmaxy(stdscr) - 3);
   set_up_colours();
   settle_scroll(state);
@@ -59,7 +64,7 @@ int run_scan_child() {
   }
   endwin();
   delscreen(screen);
-  std::printf(result_format, run.seconds, run.songs, run.charts, run.error_titles,
+  std::printf(result_format, run.seconds, run.songs, run.charts, run.error_titles, run.rescaled,
               static_cast<unsigned long long>(run.memory_before),
               static_cast<unsigned long long>(run.memory_after),
               static_cast<unsigned long long>(run.peak_memory));
@@ -84,11 +89,11 @@ std::optional<ScanRun> time_scan_in_child() {
   ScanRun run{};
   unsigned long long before = 0, after = 0, peak = 0;
   int got = std::fscanf(from_child, result_format, &run.seconds, &run.songs, &run.charts,
-                        &run.error_titles, &before, &after, &peak);
+                        &run.error_titles, &run.rescaled, &before, &after, &peak);
   std::fclose(from_child);
   int status = 0;
   waitpid(child, &status, 0);
-  if (got != 7 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  if (got != 8 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
   run.memory_before = before;
   run.memory_after = after;
   run.peak_memory = peak;

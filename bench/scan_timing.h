@@ -11,6 +11,7 @@ struct ScanRun {
   int songs;
   int charts;
   int error_titles;
+  int rescaled;                 // charts marked rescaled before, from the journals beside Songs
   std::uint64_t memory_before;  // resident before the scan started
   std::uint64_t memory_after;   // resident with the library held and the frame drawn
   std::uint64_t peak_memory;    // the process's peak resident memory
@@ -23,7 +24,8 @@ constexpr const char* scan_child_argument = "--scan-child";
 // measured; nothing when it failed.
 std::optional<ScanRun> time_scan_in_child();
 
-// The child's side: scans the working folder as the program does, showing progress and
-// then the first browser frame in a curses screen on /dev/null, and prints what it
-// measured on standard output. Returns the exit status.
+// The child's side: scans the working folder as the program does, showing progress,
+// marking the charts the journals there say were rescaled, and then the first browser frame in a
+// curses screen on /dev/null, and prints what it measured on standard output. Returns the exit
+// status.
 int run_scan_child();

@@ -488,6 +488,10 @@ bool is_journal_name(std::string_view name) {
          parse_number(number.substr(1), n) && n >= 2;
 }
 
+std::optional<std::string> unescape_journal_text(std::string_view text) {
+  return unescape_text(text);
+}
+
 std::vector<FoundJournal> journals_newest_first(const std::string& folder) {
   std::vector<FoundJournal> journals;
   DIR* dir = opendir(folder.c_str());

@@ -179,6 +179,10 @@ std::optional<Journal> read_journal(const std::string& path, std::string& error)
 // Whether `name` has the exact form of a journal's name.
 bool is_journal_name(std::string_view name);
 
+// A path as a journal writes it ("\\" and "\xHH" escapes) back to its bytes; nothing
+// when it is not one a journal writes.
+std::optional<std::string> unescape_journal_text(std::string_view text);
+
 // A journal found in a folder, with the time its run began.
 struct FoundJournal {
   std::string path;  // "folder/name"

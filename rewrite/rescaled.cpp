@@ -2,12 +2,19 @@
 // read them, newest journal first.
 #include "rewrite/rescaled.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <ctime>
+#include <string_view>
 #include <tuple>
 
 #include "rewrite/journal.h"
+#include "songfile/song_reader.h"
 
 namespace {
 
@@ -59,48 +66,56 @@ std::vector<SongKey> songs_by_hash(const std::vector<SongGroup>& groups) {
   return keys;
 }
 
-bool is_digits(const std::string& text) {
+bool is_digits(std::string_view text) {
   return !text.empty() &&
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-// Marks the chart whose digits the journal's meter line names, if one does: the same
+// Marks the chart whose digits a meter line of the journal names, if one does: the same
 // offset, and the same digits as the new text (the file's bytes are those the entry's
 // hash names, so the meter read there is the new text's number).
-void mark_meter(Marking& marking, const SongKey& key, const JournalMeter& meter, int run) {
+void mark_meter(Marking& marking, const SongKey& key, std::uint32_t offset,
+                std::string_view new_text, std::string_view old_text, int run) {
   const Song& song =
       marking.groups[static_cast<std::size_t>(key.group)].songs[static_cast<std::size_t>(key.song)];
   RescaledChart found{key.group, key.song, 0, run, {}};
-  if (!is_digits(meter.old_text) || meter.old_text.size() >= sizeof found.old_text) return;
-  std::optional<LeadingNumber> number = leading_number(meter.new_text);
-  if (!number || number->digits != meter.new_text.size()) return;
+  if (!is_digits(old_text) || old_text.size() >= sizeof found.old_text) return;
+  std::optional<LeadingNumber> number = leading_number(new_text);
+  if (!number || number->digits != new_text.size()) return;
   for (const Chart& chart : song.charts) {
-    if (chart.digits.offset != meter.offset || chart.digits.length != number->digits ||
+    if (chart.digits.offset != offset || chart.digits.length != number->digits ||
         chart.meter != number->value)
       continue;
     found.chart = static_cast<std::int32_t>(&chart - song.charts.data());
-    std::memcpy(found.old_text, meter.old_text.c_str(), meter.old_text.size() + 1);
+    std::memcpy(found.old_text, old_text.data(), old_text.size());
     marking.rescaled.charts.push_back(found);
     return;
   }
 }
 
-// Claims each open song whose file holds the bytes the entry wrote, at the entry's path.
-void claim_songs(Marking& marking, const JournalFile& file, int run, std::vector<Claim>& claims) {
+// Claims the open song whose file holds the bytes entry `number` wrote, at its path
+// (`path` as the journal writes it).
+void claim_song(Marking& marking, std::string_view path, std::uint64_t new_hash, int number,
+                std::vector<Claim>& claims) {
   auto [begin, end] =
-      std::equal_range(marking.keys.begin(), marking.keys.end(), SongKey{file.new_hash, 0, 0},
+      std::equal_range(marking.keys.begin(), marking.keys.end(), SongKey{new_hash, 0, 0},
                        [](const SongKey& a, const SongKey& b) { return a.hash < b.hash; });
+  std::optional<std::string> unescaped;
+  if (begin != end && path.find('\\') != std::string_view::npos) {
+    unescaped = unescape_journal_text(path);
+    if (!unescaped) return;
+    path = *unescaped;
+  }
   for (auto key = begin; key != end; ++key) {
     std::size_t at = static_cast<std::size_t>(key - marking.keys.begin());
     const SongGroup& group = marking.groups[static_cast<std::size_t>(key->group)];
     if (marking.state[at] != SongState::Open ||
-        song_path(group, group.songs[static_cast<std::size_t>(key->song)]) != file.path)
+        song_path(group, group.songs[static_cast<std::size_t>(key->song)]) != path)
       continue;
-    Claim claim{at, file.number, marking.rescaled.charts.size(), 0};
-    for (const JournalMeter& meter : file.meters) mark_meter(marking, *key, meter, run);
-    claim.end = marking.rescaled.charts.size();
+    std::size_t charts = marking.rescaled.charts.size();
+    claims.push_back(Claim{at, number, charts, charts});
     marking.state[at] = SongState::Claimed;
-    claims.push_back(claim);
+    return;
   }
 }
 
@@ -123,11 +138,80 @@ void settle_claims(Marking& marking, const std::vector<Claim>& claims,
                charts.end());
 }
 
-// Reads one journal and marks what it wrote that is still there.
+// The first word of `text`, taken off it with the blank after it.
+std::string_view take_word(std::string_view& text) {
+  std::size_t blank = text.find(' ');
+  std::string_view word = text.substr(0, blank);
+  text = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
+  return word;
+}
+
+template <typename Number>
+bool parse_word(std::string_view word, Number& number, int base = 10) {
+  const char* end = word.data() + word.size();
+  auto [ptr, ec] = std::from_chars(word.data(), end, number, base);
+  return !word.empty() && ec == std::errc() && ptr == end;
+}
+
+// A journal's lines as they are walked: the entry being read and what was claimed.
+struct JournalWalk {
+  Marking& marking;
+  int run;
+  std::vector<Claim> claims;
+  std::vector<std::uint8_t> marks;  // by file number
+  int file = 0;                     // the number of the last entry begun
+  std::string path;                 // its path, as written
+};
+
+// Takes one line of the journal. Returns false at a line that no journal holds: the
+// journal is read no further, as an undo would read it no further.
+bool walk_line(JournalWalk& walk, std::string_view line) {
+  if (line.empty() || line[0] == '#') return true;
+  std::string_view word = take_word(line);
+  int number = 0;
+  if (!parse_word(take_word(line), number) || number <= 0) return false;
+  if (word == "file") {
+    if (number != walk.file + 1) return false;
+    walk.file = number;
+    walk.path = line;
+    walk.marks.resize(static_cast<std::size_t>(number) + 1);
+    return true;
+  }
+  if (number > walk.file) return false;
+  bool current = !walk.claims.empty() && walk.claims.back().file == number && number == walk.file;
+  std::uint64_t old_hash = 0, new_hash = 0;
+  std::uint32_t offset = 0;
+  std::uint8_t& bits = walk.marks[static_cast<std::size_t>(number)];
+  if (word == "hashes") {
+    if (!parse_word(take_word(line), old_hash, 16) || !parse_word(take_word(line), new_hash, 16))
+      return false;
+    if (number == walk.file) claim_song(walk.marking, walk.path, new_hash, number, walk.claims);
+  } else if (word == "meter") {
+    if (!parse_word(take_word(line), offset)) return false;
+    std::string_view new_text = take_word(line);
+    std::string_view old_text = take_word(line);
+    if (!current) return true;
+    mark_meter(walk.marking, walk.marking.keys[walk.claims.back().key], offset, new_text, old_text,
+               walk.run);
+    walk.claims.back().end = walk.marking.rescaled.charts.size();
+  } else if (word == "replaced" || word == "written") {  // "written": format 1's
+    bits |= was_replaced;
+  } else if (word == "kept") {
+    bits |= was_kept;
+  } else if (word == "restored") {
+    bits |= was_restored;
+  } else if (word != "restoring" && word != "temp" && word != "target") {
+    return false;
+  }
+  return true;
+}
+
+// Reads one journal and marks what it wrote that is still there. Its lines are walked in
+// the bytes as they are read, with nothing kept of an entry that claimed no song; a last
+// line without its line end (a write cut short) is left out.
 void read_one_journal(Marking& marking, const FoundJournal& journal) {
-  std::string error;
-  std::optional<JournalReader> reader = open_journal_reader(journal.path, error);
-  if (!reader) return;
+  JournalFd file(open(journal.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  if (file.fd < 0) return;
   int run = static_cast<int>(marking.rescaled.run_dates.size());
   std::time_t started = static_cast<std::time_t>(journal.started_seconds);
   std::tm utc{};
@@ -135,23 +219,23 @@ void read_one_journal(Marking& marking, const FoundJournal& journal) {
   if (gmtime_r(&started, &utc) != nullptr) std::strftime(date, sizeof date, "%Y-%m-%d", &utc);
   marking.rescaled.run_dates.emplace_back(date);
   std::size_t first_chart = marking.rescaled.charts.size();
-  std::vector<Claim> claims;
-  std::vector<std::uint8_t> marks;  // by file number
-  for (JournalRecord record = next_journal_record(*reader); record.kind != JournalRecordKind::End;
-       record = next_journal_record(*reader)) {
-    marks.resize(static_cast<std::size_t>(reader->last_number) + 1);
-    std::uint8_t& bits = marks[static_cast<std::size_t>(record.number)];
-    switch (record.kind) {
-    case JournalRecordKind::File: claim_songs(marking, record.file, run, claims); break;
-    case JournalRecordKind::Replaced: bits |= was_replaced; break;
-    case JournalRecordKind::Kept: bits |= was_kept; break;
-    case JournalRecordKind::Restored: bits |= was_restored; break;
-    case JournalRecordKind::Restoring:
-    case JournalRecordKind::Temp:
-    case JournalRecordKind::End: break;
-    }
+  JournalWalk walk{marking, run, {}, {}, 0, {}};
+  std::vector<char> buffer(1 << 18);
+  std::size_t kept = 0;  // the start of a line carried over from the last read
+  bool reading = true;
+  while (reading && kept < buffer.size()) {
+    ssize_t got = read(file.fd, buffer.data() + kept, buffer.size() - kept);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    std::string_view bytes(buffer.data(), kept + static_cast<std::size_t>(got));
+    std::size_t end = 0;
+    for (std::size_t line_end; reading && (line_end = bytes.find('\n', end)) != bytes.npos;
+         end = line_end + 1)
+      reading = walk_line(walk, bytes.substr(end, line_end - end));
+    kept = bytes.size() - end;
+    std::memmove(buffer.data(), buffer.data() + end, kept);
   }
-  settle_claims(marking, claims, marks, first_chart);
+  settle_claims(marking, walk.claims, walk.marks, first_chart);
 }
 
 }  // namespace
@@ -166,10 +250,12 @@ void mark_rescaled_charts(std::vector<SongGroup>& groups, RescaledCharts& rescal
     read_one_journal(marking, journal);
     if (marking.open == 0) break;
   }
-  std::sort(rescaled.charts.begin(), rescaled.charts.end(),
-            [](const RescaledChart& a, const RescaledChart& b) {
-              return std::tie(a.group, a.song, a.chart) < std::tie(b.group, b.song, b.chart);
-            });
+  // One journal gives its charts in library order, as the rewrite walks the library.
+  auto in_order = [](const RescaledChart& a, const RescaledChart& b) {
+    return std::tie(a.group, a.song, a.chart) < std::tie(b.group, b.song, b.chart);
+  };
+  if (!std::is_sorted(rescaled.charts.begin(), rescaled.charts.end(), in_order))
+    std::sort(rescaled.charts.begin(), rescaled.charts.end(), in_order);
   for (const RescaledChart& chart : rescaled.charts)
     groups[static_cast<std::size_t>(chart.group)]
         .songs[static_cast<std::size_t>(chart.song)]

@@ -171,14 +171,15 @@ int finish_batch(std::vector<FileJob>& batch, JournalWriter& journal, int& numbe
   return journal_error;
 }
 
-// Prints the totals and the histogram of meters that follow the files' lines.
+// Prints the totals and the histogram of meters that follow the files' lines, each after
+// a blank line, and a blank line after them.
 void report_summary(std::FILE* report, ReportTally& tally, const RewriteOutcome& outcome,
                     int width) {
   tally.totals.files_rewritten = outcome.replaced;
   tally.totals.charts_converted = static_cast<int>(tally.charts.size());
   std::string histogram = meter_histogram(tally.charts, width);
-  std::fprintf(report, "\n%s%s%s", totals_text(tally.totals).c_str(), histogram.empty() ? "" : "\n",
-               histogram.c_str());
+  std::fprintf(report, "\n%s%s%s\n", totals_text(tally.totals).c_str(),
+               histogram.empty() ? "" : "\n", histogram.c_str());
 }
 
 // The dry run: each file read again and checked as the rewrite would, reported with

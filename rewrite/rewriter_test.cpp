@@ -372,7 +372,7 @@ TEST_F(SmallLibraryTest, AFileChangedJustBeforeItsRenameIsLeftAlone) {
     EXPECT_EQ(
         "Failed to write to Songs/G/A/a.sm\nFailed to write to Songs/G/A/a.ssc\n"
         "Failed to write to Songs/G/B/b.sm\nFailed to write to Songs/G/C/c.sm\n\n"
-        "Files rewritten: 0\nCharts converted: 0\nFiles failed: 4\nFiles left alone: 0\n",
+        "Files rewritten: 0\nCharts converted: 0\nFiles failed: 4\nFiles left alone: 0\n\n",
         report);
     EXPECT_EQ(bytes ? "????" : "oooo", states());
     EXPECT_FALSE(newest_journal(".") || fs::exists(journal_name(std::time(nullptr))));
