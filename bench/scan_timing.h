@@ -7,7 +7,9 @@
 
 // What one run of the scan in a fresh process measured.
 struct ScanRun {
-  double seconds;  // from the start of the scan to the first frame drawn
+  double seconds;          // from the start of the scan to the first frame drawn
+  double marking_seconds;  // of which marking the charts rescaled before
+  double marking_cpu;      // the processor time that marking took (the machine may be busy)
   int songs;
   int charts;
   int error_titles;
