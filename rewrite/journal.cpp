@@ -96,20 +96,8 @@ std::string stamp_text(const FileStamp& s) {
   return text;
 }
 
-// Splits off the next word of `line` (up to a space or the end).
-std::string_view next_word(std::string_view& line) {
-  std::size_t space = line.find(' ');
-  std::string_view word = line.substr(0, space);
-  line = space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
-  return word;
-}
-
-template <typename Number>
-bool parse_number(std::string_view word, Number& number, int base = 10) {
-  const char* end = word.data() + word.size();
-  auto [ptr, ec] = std::from_chars(word.data(), end, number, base);
-  return !word.empty() && ec == std::errc() && ptr == end;
-}
+using journal_text::next_word;
+using journal_text::parse_number;
 
 // "SECONDS.NANOSECONDS"
 bool parse_time(std::string_view word, std::int64_t& seconds, std::int64_t& nanoseconds) {

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <ctime>
 #include <string_view>
@@ -39,11 +38,6 @@ struct Claim {
   std::size_t first;  // its charts in RescaledCharts::charts: [first, end)
   std::size_t end;
 };
-
-// What the marks of a journal say of a file, one bit each.
-constexpr std::uint8_t was_replaced = 1;
-constexpr std::uint8_t was_kept = 2;
-constexpr std::uint8_t was_restored = 4;
 
 struct Marking {
   std::vector<SongGroup>& groups;
@@ -119,15 +113,14 @@ void claim_song(Marking& marking, std::string_view path, std::uint64_t new_hash,
   }
 }
 
-// Settles the claims of a journal read to its end by its marks: a file the run left as it
-// was, or that an undo restored, loses its charts and stays open for older journals.
+// Settles the claims of a journal read to its end: a file that an undo restored since
+// loses its charts and stays open for older journals. (A file the run kept, or renamed
+// without marking it, is told by its bytes: only a new file has the new hash.)
 void settle_claims(Marking& marking, const std::vector<Claim>& claims,
-                   const std::vector<std::uint8_t>& marks, std::size_t first_chart) {
+                   const std::vector<bool>& restored, std::size_t first_chart) {
   std::vector<RescaledChart>& charts = marking.rescaled.charts;
   for (const Claim& claim : claims) {
-    std::uint8_t bits = marks[static_cast<std::size_t>(claim.file)];
-    bool placed =
-        (bits & was_restored) == 0 && ((bits & was_replaced) != 0 || (bits & was_kept) == 0);
+    bool placed = !restored[static_cast<std::size_t>(claim.file)];
     marking.state[claim.key] = placed ? SongState::Resolved : SongState::Open;
     marking.open -= placed ? 1 : 0;
     if (!placed)
@@ -138,69 +131,54 @@ void settle_claims(Marking& marking, const std::vector<Claim>& claims,
                charts.end());
 }
 
-// The first word of `text`, taken off it with the blank after it.
-std::string_view take_word(std::string_view& text) {
-  std::size_t blank = text.find(' ');
-  std::string_view word = text.substr(0, blank);
-  text = blank == std::string_view::npos ? std::string_view() : text.substr(blank + 1);
-  return word;
-}
-
-template <typename Number>
-bool parse_word(std::string_view word, Number& number, int base = 10) {
-  const char* end = word.data() + word.size();
-  auto [ptr, ec] = std::from_chars(word.data(), end, number, base);
-  return !word.empty() && ec == std::errc() && ptr == end;
-}
+using journal_text::next_word;
+using journal_text::parse_number;
 
 // A journal's lines as they are walked: the entry being read and what was claimed.
 struct JournalWalk {
   Marking& marking;
   int run;
   std::vector<Claim> claims;
-  std::vector<std::uint8_t> marks;  // by file number
-  int file = 0;                     // the number of the last entry begun
-  std::string path;                 // its path, as written
+  std::vector<bool> restored;  // by file number: an undo restored the file
+  int file = 0;                // the number of the last entry begun
+  std::string path;            // its path, as written
 };
 
 // Takes one line of the journal. Returns false at a line that no journal holds: the
 // journal is read no further, as an undo would read it no further.
 bool walk_line(JournalWalk& walk, std::string_view line) {
   if (line.empty() || line[0] == '#') return true;
-  std::string_view word = take_word(line);
+  std::string_view word = next_word(line);
   int number = 0;
-  if (!parse_word(take_word(line), number) || number <= 0) return false;
+  if (!parse_number(next_word(line), number) || number <= 0) return false;
   if (word == "file") {
     if (number != walk.file + 1) return false;
     walk.file = number;
     walk.path = line;
-    walk.marks.resize(static_cast<std::size_t>(number) + 1);
+    walk.restored.resize(static_cast<std::size_t>(number) + 1);
     return true;
   }
   if (number > walk.file) return false;
   bool current = !walk.claims.empty() && walk.claims.back().file == number && number == walk.file;
   std::uint64_t old_hash = 0, new_hash = 0;
   std::uint32_t offset = 0;
-  std::uint8_t& bits = walk.marks[static_cast<std::size_t>(number)];
   if (word == "hashes") {
-    if (!parse_word(take_word(line), old_hash, 16) || !parse_word(take_word(line), new_hash, 16))
+    if (!parse_number(next_word(line), old_hash, 16) ||
+        !parse_number(next_word(line), new_hash, 16))
       return false;
     if (number == walk.file) claim_song(walk.marking, walk.path, new_hash, number, walk.claims);
   } else if (word == "meter") {
-    if (!parse_word(take_word(line), offset)) return false;
-    std::string_view new_text = take_word(line);
-    std::string_view old_text = take_word(line);
+    if (!parse_number(next_word(line), offset)) return false;
+    std::string_view new_text = next_word(line);
+    std::string_view old_text = next_word(line);
     if (!current) return true;
     mark_meter(walk.marking, walk.marking.keys[walk.claims.back().key], offset, new_text, old_text,
                walk.run);
     walk.claims.back().end = walk.marking.rescaled.charts.size();
-  } else if (word == "replaced" || word == "written") {  // "written": format 1's
-    bits |= was_replaced;
-  } else if (word == "kept") {
-    bits |= was_kept;
   } else if (word == "restored") {
-    bits |= was_restored;
-  } else if (word != "restoring" && word != "temp" && word != "target") {
+    walk.restored[static_cast<std::size_t>(number)] = true;
+  } else if (word != "replaced" && word != "kept" && word != "restoring" && word != "temp" &&
+             word != "target" && word != "written") {  // "target", "written": format 1's
     return false;
   }
   return true;
@@ -235,7 +213,7 @@ void read_one_journal(Marking& marking, const FoundJournal& journal) {
     kept = bytes.size() - end;
     std::memmove(buffer.data(), buffer.data() + end, kept);
   }
-  settle_claims(marking, walk.claims, walk.marks, first_chart);
+  settle_claims(marking, walk.claims, walk.restored, first_chart);
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 //
 // A chart is rescaled before when a journal's entry for its song file (the same path from
 // the folder that holds Songs) says that run wrote the bytes the file holds now (the hash
-// of the file as the scan read it is the entry's new hash), the file took its place (not
-// kept, not restored by an undo since), and a meter line of the entry lies exactly on the
+// of the file as the scan read it is the entry's new hash), no undo restored it since,
+// and a meter line of the entry lies exactly on the
 // chart's digits (same offset, same text). A file edited or undone since holds other
 // bytes, and none of its charts is marked.
 //

@@ -18,6 +18,7 @@ TEST_F(SmallLibraryTest, MarksFollowTheJournalsThroughRewritesAnEditAndUndos) {
   only_mode.reset();  // everything again: the report names the charts rescaled before
   std::string report = rewrite();
   std::optional<std::string> second = outcome.journal;
+  std::string c_second = read_file(files[3]);
   std::time_t now = std::time(nullptr);
   char today[16];
   std::strftime(today, sizeof today, "%Y-%m-%d", std::gmtime(&now));
@@ -34,6 +35,8 @@ TEST_F(SmallLibraryTest, MarksFollowTheJournalsThroughRewritesAnEditAndUndos) {
   write_file("Songs/G/B/b.sm", read_file("Songs/G/B/b.sm") + "\n");  // an edit drops B's
   EXPECT_EQ("~...~.", marks());
   undo(*first);
+  EXPECT_EQ("......", marks());
+  write_file(files[3], c_second);  // the bytes the second run wrote, but it was undone
   EXPECT_EQ("......", marks());
 }
 
