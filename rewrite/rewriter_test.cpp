@@ -30,13 +30,16 @@ using namespace std::string_literals;
 
 namespace {
 
-// The report `rewrite_library` gives for the library, without the totals, histogram and
-// undo line that end it.
-std::string rewrite_with_report(const std::vector<SongGroup>& groups, const ScaleTable& table) {
+// The report `rewrite_library` (or its dry run) gives for the library, without the totals,
+// histogram and undo line that end it.
+std::string rewrite_with_report(const std::vector<SongGroup>& groups, const ScaleTable& table,
+                                bool dry_run = false) {
   char* text = nullptr;
   std::size_t size = 0;
   std::FILE* report = open_memstream(&text, &size);
-  rewrite_library(groups, table, report);
+  RewriteSettings settings;
+  settings.dry_run = dry_run;
+  rewrite_library(groups, table, report, settings);
   std::fclose(report);
   std::string out(text, size);
   std::free(text);
@@ -185,12 +188,13 @@ TEST_F(RewriteLibrary, AReadOnlySongFileIsReportedAndKept) {
   std::string before = song_file("A", notes("dance-single", "Hard", "12"));
   add_song("Pack", "A", before);
   fs::permissions(file_of("Pack", "A"), fs::perms::owner_read | fs::perms::group_read);
-  scan();
-  find_song(groups, "A").charts[0].selected = true;
-  EXPECT_EQ("Failed to write to Songs/Pack/A/song.sm\n",
-            run_unprivileged(dir.path, [&] {
-              return rewrite_with_report(groups, table_of(5));
-            }).value_or("could not run as an unprivileged user"));
+  for (bool dry_run : {true, false})  // the dry run foresees it
+    EXPECT_EQ("Failed to write to Songs/Pack/A/song.sm\n",
+              run_unprivileged(dir.path, [&] {
+                scan();  // as the file is once handed over: only its mode stops the write
+                find_song(groups, "A").charts[0].selected = true;
+                return rewrite_with_report(groups, table_of(5), dry_run);
+              }).value_or("could not run as an unprivileged user"));
   EXPECT_EQ(before, read_file(file_of("Pack", "A")));
   EXPECT_FALSE(has_temporary_file(dir.path));
 }
