@@ -14,16 +14,21 @@
 namespace {
 
 constexpr std::string_view usage =
-    "Usage: rerate [--undo [JOURNAL]] [DIR]\n"
+    "Usage: rerate [--dry-run] [--undo [JOURNAL]] [DIR]\n"
     "\n"
     "Rescales the difficulty ratings (meters) of the charts in a dance game's song library.\n"
     "DIR is the folder that holds the library's Songs folder (the working folder when not\n"
     "given): rerate reads every song file, shows the library as a tree where you select\n"
     "charts, asks for a divisor from 1.1 to 1.9 and rewrites the selected meters in place,\n"
     "recording each change in an undo journal (rerate-undo-<UTC time>.txt) beside Songs.\n"
-    "The report goes to standard output.\n"
+    "The report goes to standard output: a line per file and chart, then the totals and a\n"
+    "histogram of the meters before and after. Charts an earlier run rescaled (their file\n"
+    "unchanged since, as its journal tells) show a ~ after their meter and are named in the\n"
+    "report.\n"
     "\n"
     "Options:\n"
+    "  --dry-run         the same screens, then the report of what the rewrite would do\n"
+    "                    (\"Would rewrite ...\"); no file is written, no journal made\n"
     "  --undo [JOURNAL]  restore the meters the rewrite recorded in JOURNAL (the newest\n"
     "                    journal beside Songs when none is named) and exit\n"
     "  -h, --help        show this help and exit\n"
@@ -46,6 +51,7 @@ constexpr std::string_view usage =
 
 // getopt_long's codes for the options without a short form.
 constexpr int undo_option = 256;
+constexpr int dry_run_option = 257;
 // getopt_long's code for an operand, returned in its place (the "-" that starts the
 // option letters asks for that), so that the word after --undo can be its journal.
 constexpr int operand_code = 1;
@@ -53,6 +59,7 @@ constexpr int operand_code = 1;
 constexpr option long_options[] = {{"help", no_argument, nullptr, 'h'},
                                    {"version", no_argument, nullptr, 'V'},
                                    {"undo", optional_argument, nullptr, undo_option},
+                                   {"dry-run", no_argument, nullptr, dry_run_option},
                                    {nullptr, 0, nullptr, 0}};
 
 CommandLine misuse(std::string error) {
@@ -112,6 +119,7 @@ CommandLine parse_command_line(std::span<const char* const> arguments) {
       break;
     case 'h': help = true; break;
     case 'V': version = true; break;
+    case dry_run_option: line.dry_run = true; break;
     case undo_option:
       if (line.command == Command::Undo) return misuse("--undo given twice");
       line.command = Command::Undo;
@@ -127,6 +135,8 @@ CommandLine parse_command_line(std::span<const char* const> arguments) {
     if (!take_operand(line, word, std::exchange(after_undo, false)))
       return misuse("unexpected argument '" + std::string(word) + "'");
   }
+  if (line.dry_run && line.command == Command::Undo && !help && !version)
+    return misuse("--dry-run is for a rewrite, not --undo");
   if (help)
     line.command = Command::Help;
   else if (version)

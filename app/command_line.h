@@ -15,9 +15,10 @@ enum class Command {
 
 struct CommandLine {
   Command command = Command::Run;
-  std::string journal;  // Undo: the journal named, or empty for the newest one
-  std::string library;  // Run and Undo: the folder that holds Songs; empty: the working folder
-  std::string error;    // Misuse: what is wrong
+  std::string journal;   // Undo: the journal named, or empty for the newest one
+  std::string library;   // Run and Undo: the folder that holds Songs; empty: the working folder
+  std::string error;     // Misuse: what is wrong
+  bool dry_run = false;  // Run: --dry-run, report what the rewrite would do and write nothing
 };
 
 // Reads the arguments that follow the program name, options and operands in any order:

@@ -1,11 +1,13 @@
 // app/driver.cpp: the fixed sequence of phases, and the error screens.
 #include "app/driver.h"
 
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <new>
@@ -20,6 +22,7 @@
 #include "library/scan.h"
 #include "rewrite/leftovers.h"
 #include "rewrite/replace_file.h"
+#include "rewrite/rescaled.h"
 #include "rewrite/rewriter.h"
 #include "rewrite/run_lock.h"
 #include "rewrite/undo.h"
@@ -63,15 +66,16 @@ int stop_without_input(CursesSession& session) {
 enum class ScanOutcome { Read, Unsearchable, OutOfMemory };
 
 // Scans the library, showing the path of a song file being read while the readers work.
-// The temporary files a killed run left in the song folders are removed on the way.
-ScanOutcome scan_with_progress(std::vector<SongGroup>& groups) {
+// The temporary files a killed run left in the song folders are removed on the way, but
+// by a dry run, which writes nothing and holds no lock (another run may be writing them).
+ScanOutcome scan_with_progress(std::vector<SongGroup>& groups, bool dry_run) {
   ScanJob job;
   if (!start_scan(job)) return ScanOutcome::Unsearchable;
   ProgressLine progress;
   while (!wait_for_scan(job, progress_refresh_interval))
     show_progress(progress, scan_progress_path(job));
   if (!finish_scan(job, groups)) return ScanOutcome::OutOfMemory;
-  remove_temp_files(job.temp_files);
+  if (!dry_run) remove_temp_files(job.temp_files);
   return ScanOutcome::Read;
 }
 
@@ -163,11 +167,22 @@ int report_out_of_memory(Phase phase) {
   return 1;
 }
 
-int run_phases(Phase& phase) {
+// The columns the histogram of the report may fill: $COLUMNS when set to a number, else
+// the terminal's width when the report goes to one, else 80.
+int report_width() {
+  const char* columns = std::getenv("COLUMNS");
+  if (columns != nullptr && std::atoi(columns) > 0) return std::atoi(columns);
+  struct winsize size {};
+  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+  return 80;
+}
+
+int run_phases(Phase& phase, const RunChoices& choices) {
   // Held from before the scan to the end of the rewrite. Without Songs there is nothing
-  // to lock, and the screen that says so follows.
+  // to lock, and the screen that says so follows. A dry run changes nothing and takes no
+  // lock: it may look while another run writes.
   std::optional<RunLock> lock;
-  if (is_directory("Songs") && !(lock = lock_or_say_why("."))) return 1;
+  if (!choices.dry_run && is_directory("Songs") && !(lock = lock_or_say_why("."))) return 1;
   CursesSession session;
   std::string error;
   if (!start_curses(session, error)) {
@@ -178,12 +193,14 @@ int run_phases(Phase& phase) {
   if (!is_directory("Songs")) return show_error_screen(session, songs_missing);
 
   std::vector<SongGroup> groups;
-  ScanOutcome scanned = scan_with_progress(groups);
+  ScanOutcome scanned = scan_with_progress(groups, choices.dry_run);
   if (scanned == ScanOutcome::Unsearchable) return show_error_screen(session, songs_unsearchable);
   if (scanned == ScanOutcome::OutOfMemory) {
     end_curses(session);
     return report_out_of_memory(phase);
   }
+  RescaledCharts rescaled;
+  mark_rescaled_charts(groups, rescaled);
 
   BrowserState browser = make_browser_state(groups, lines - 3);
   set_up_colours();
@@ -194,13 +211,18 @@ int run_phases(Phase& phase) {
   end_curses(session);
 
   phase = Phase::Rewriting;
-  RewriteOutcome outcome = rewrite_library(groups, table, stdout);
+  RewriteSettings settings;
+  settings.dry_run = choices.dry_run;
+  settings.report_width = report_width();
+  settings.rescaled = &rescaled;
+  settings.library_folder = choices.library_folder;
+  RewriteOutcome outcome = rewrite_library(groups, table, stdout, settings);
   lock.reset();  // the library is settled: another run need not wait for the Enter below
   if (outcome.report_error != 0)
     return report_unwritten(outcome.report_error, "rewrite", outcome.journal);
   if (outcome.signal != 0) end_by_signal(outcome.signal);
   wait_for_enter();
-  return outcome.failed == 0 ? 0 : 1;
+  return choices.dry_run || outcome.failed == 0 ? 0 : 1;
 }
 
 // Makes `folder`, the folder named on the command line, the working folder: Songs is read
@@ -237,7 +259,7 @@ int run_command_line(std::span<const char* const> arguments) {
   if (uses_library && !line.library.empty() && !enter_library_folder(line.library, line.journal))
     return 2;
   switch (line.command) {
-  case Command::Run: return run_rerate();
+  case Command::Run: return run_rerate(RunChoices{line.dry_run, line.library});
   case Command::Undo: return run_undo(line.journal);
   case Command::Help: std::fputs(usage_text().c_str(), stdout); return 0;
   case Command::Version: std::fputs(version_text().c_str(), stdout); return 0;
@@ -249,12 +271,12 @@ int run_command_line(std::span<const char* const> arguments) {
   return 2;
 }
 
-int run_rerate() {
+int run_rerate(const RunChoices& choices) {
   // Memory can run out anywhere; the failed allocation unwinds the run, which gives the
   // terminal back and removes any temporary file on the way, and the run ends here.
   Phase phase = Phase::BeforeRewrite;
   try {
-    return run_phases(phase);
+    return run_phases(phase, choices);
   } catch (const std::bad_alloc&) {
     return report_out_of_memory(phase);
   }

@@ -25,6 +25,7 @@
 #include "bench/floor.h"
 #include "bench/rewrite_timing.h"
 #include "bench/scan_timing.h"
+#include "bench/synthetic_journals.h"
 #include "bench/synthetic_library.h"
 #include "library/scan.h"
 
@@ -33,13 +34,16 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* usage =
-    "usage: rerate_bench [--songs N] [--groups N] [--rounds N] [--dir FOLDER] [--no-rewrite]\n"
+    "usage: rerate_bench [--songs N] [--groups N] [--rounds N] [--dir FOLDER] [--journals N]\n"
+    "                    [--no-rewrite]\n"
     "  --songs N     songs in the library (default 20000)\n"
     "  --groups N    group folders (default: one per 100 songs, at least 1)\n"
     "  --rounds N    times the floor and the scan are each measured, in turn (default 3);\n"
     "                the targets compare the best of each\n"
     "  --dir FOLDER  write the library to FOLDER/Songs and keep it; a later run with the\n"
     "                same --songs and --groups reuses it instead of writing it again\n"
+    "  --journals N  then the scan again with N undo journals of full rewrites beside Songs\n"
+    "                (default 20; 0 leaves it out), against the scan without\n"
     "  --no-rewrite  leave out the rewrite (it writes a copy of the whole library)\n";
 
 constexpr const char* marker_file = "rerate-bench-library.txt";
@@ -48,12 +52,14 @@ constexpr std::uint64_t peak_memory_limit = 64ull << 20;
 constexpr double memory_per_song_limit = 2048;
 constexpr double rewrite_to_copy_limit = 3.0;
 constexpr double rewrite_seconds_limit = 10.0;
+constexpr double journals_to_plain_limit = 1.10;
 
 struct Options {
   LibraryShape shape{20000, 0};
   int rounds = 3;
   std::string dir;  // empty: a temporary folder, removed at the end
   bool rewrite = true;
+  int journals = 20;
 };
 
 bool parse_count(const char* text, int low, int& out) {
@@ -72,6 +78,8 @@ std::optional<Options> parse_options(int argc, char** argv) {
     if (name == "--songs" && has_value && parse_count(argv[i + 1], 1, options.shape.songs))
       ++i;
     else if (name == "--groups" && has_value && parse_count(argv[i + 1], 1, options.shape.groups))
+      ++i;
+    else if (name == "--journals" && has_value && parse_count(argv[i + 1], 0, options.journals))
       ++i;
     else if (name == "--rounds" && has_value && parse_count(argv[i + 1], 1, options.rounds))
       ++i;
@@ -227,6 +235,25 @@ ScanMeasures measure_scans(int rounds, int cores) {
   return measures;
 }
 
+// The scan measured again as measure_scans does, with `count` journals of full rewrites
+// beside Songs (removed afterwards); nothing when they cannot be written. `megabytes_out`
+// gets their size. The song files (`paths`) are read once more after the journals are
+// written, so that both measures find them in the page cache.
+std::optional<ScanMeasures> measure_scans_with_journals(int count, int rounds, int cores,
+                                                        const std::vector<std::string>& paths,
+                                                        double& megabytes_out) {
+  std::vector<std::string> names = write_synthetic_journals(count);
+  if (names.empty()) return std::nullopt;
+  survey_files(paths);
+  std::error_code error;
+  std::uint64_t bytes = 0;
+  for (const std::string& name : names) bytes += fs::file_size(name, error);
+  megabytes_out = megabytes(bytes);
+  ScanMeasures measures = measure_scans(rounds, cores);
+  for (const std::string& name : names) std::remove(name.c_str());
+  return measures;
+}
+
 // The browser's keys on the library scanned in this process, drawn into /dev/null.
 BrowserTiming measure_browser() {
   NullScreen null_screen;
@@ -285,6 +312,26 @@ int run_benchmark(const Options& options, const LibraryFolder& folder) {
       "  and the first frame, peak %.1f MB; %.0f bytes per song held\n",
       megabytes(first.memory_before), megabytes(first.memory_after), megabytes(peak), per_song);
 
+  std::optional<ScanMeasures> journaled;
+  double journal_megabytes = 0;
+  if (options.journals > 0) {
+    std::fflush(stdout);
+    journaled = measure_scans_with_journals(options.journals, options.rounds, cores, paths,
+                                            journal_megabytes);
+    if (!journaled || !journaled->ok) {
+      std::fprintf(stderr, "rerate_bench: the journals or the scan beside them failed\n");
+      return 2;
+    }
+    std::printf("\n%d undo journals of full rewrites beside Songs (%.1f MB), %d charts marked:\n",
+                options.journals, journal_megabytes, journaled->runs.front().rescaled);
+    print_rounds("start to first browser frame:", journaled->scan_seconds);
+    std::printf("  of which marking the charts rescaled before:");
+    for (const ScanRun& run : journaled->runs) std::printf(" %.3f", run.marking_seconds);
+    std::printf(" s; processor time:");
+    for (const ScanRun& run : journaled->runs) std::printf(" %.3f", run.marking_cpu);
+    std::printf(" s\n");
+  }
+
   std::printf("\n");
   std::fflush(stdout);
   print_browser_timing(measure_browser());
@@ -321,6 +368,13 @@ int run_benchmark(const Options& options, const LibraryFolder& folder) {
               megabytes(peak));
   std::printf("  memory per song <= 2 KB:           %s (%.0f bytes)\n", verdict(per_song_ok),
               per_song);
+  bool journals_ok = true;
+  if (journaled) {
+    double best = *std::min_element(journaled->scan_seconds.begin(), journaled->scan_seconds.end());
+    journals_ok = best <= journals_to_plain_limit * best_scan;
+    std::printf("  scan with journals <= 1.1 x without: %s (best %.3f s / best %.3f s = %.2f)\n",
+                verdict(journals_ok), best, best_scan, best / best_scan);
+  }
   bool rewrite_ok = true;
   if (rewrite) {
     bool all_written = rewrite->files_failed == 0 && rewrite->files_rewritten == survey.files;
@@ -335,7 +389,7 @@ int run_benchmark(const Options& options, const LibraryFolder& folder) {
                 rewrite->rewrite_seconds);
     rewrite_ok = all_written && ratio_ok && seconds_ok;
   }
-  return complete && time_ok && peak_ok && per_song_ok && rewrite_ok ? 0 : 1;
+  return complete && time_ok && peak_ok && per_song_ok && journals_ok && rewrite_ok ? 0 : 1;
 }
 
 }  // namespace

@@ -9,18 +9,27 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 
 #include "bench/file_timing.h"
 #include "browser/browser.h"
 #include "browser/browser_draw.h"
 #include "browser/browser_scroll.h"
 #include "library/scan.h"
+#include "rewrite/rescaled.h"
 #include "terminal/progress_line.h"
 #include "terminal/terminal.h"
 
 namespace {
 
-constexpr const char* result_format = "%lf %d %d %d %llu %llu %llu";
+// The processor time of this thread, in seconds.
+double cpu_seconds() {
+  struct timespec now {};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) / 1e9;
+}
+
+constexpr const char* result_format = "%lf %lf %lf %d %d %d %d %llu %llu %llu";
 
 }  // namespace
 
@@ -35,7 +44,8 @@ int run_scan_child() {
   run.memory_before = current_memory_bytes();
   double start = now_seconds();
   // As the driver does it: the readers work while the progress line is shown, then the
-  // library is sorted, the rows built and the first frame drawn.
+  // library is sorted, the charts rescaled before marked, the rows built and the first
+  // frame drawn.
   std::vector<SongGroup> groups;
   ScanJob job;
   if (!start_scan(job)) return 2;
@@ -43,6 +53,13 @@ int run_scan_child() {
   while (!wait_for_scan(job, progress_refresh_interval))
     show_progress(progress, scan_progress_path(job));
   if (!finish_scan(job, groups)) return 2;
+  RescaledCharts rescaled;
+  double marking = now_seconds();
+  double marking_cpu = cpu_seconds();
+  mark_rescaled_charts(groups, rescaled);
+  run.marking_seconds = now_seconds() - marking;
+  run.marking_cpu = cpu_seconds() - marking_cpu;
+  run.rescaled = static_cast<int>(rescaled.charts.size());
   BrowserState state = make_browser_state(groups, getmaxy(stdscr) - 3);
   set_up_colours();
   settle_scroll(state);
@@ -59,7 +76,8 @@ int run_scan_child() {
   }
   endwin();
   delscreen(screen);
-  std::printf(result_format, run.seconds, run.songs, run.charts, run.error_titles,
+  std::printf(result_format, run.seconds, run.marking_seconds, run.marking_cpu, run.songs,
+              run.charts, run.error_titles, run.rescaled,
               static_cast<unsigned long long>(run.memory_before),
               static_cast<unsigned long long>(run.memory_after),
               static_cast<unsigned long long>(run.peak_memory));
@@ -83,12 +101,13 @@ std::optional<ScanRun> time_scan_in_child() {
   FILE* from_child = fdopen(pipe_ends[0], "r");
   ScanRun run{};
   unsigned long long before = 0, after = 0, peak = 0;
-  int got = std::fscanf(from_child, result_format, &run.seconds, &run.songs, &run.charts,
-                        &run.error_titles, &before, &after, &peak);
+  int got = std::fscanf(from_child, result_format, &run.seconds, &run.marking_seconds,
+                        &run.marking_cpu, &run.songs, &run.charts, &run.error_titles, &run.rescaled,
+                        &before, &after, &peak);
   std::fclose(from_child);
   int status = 0;
   waitpid(child, &status, 0);
-  if (got != 7 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+  if (got != 10 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
   run.memory_before = before;
   run.memory_after = after;
   run.peak_memory = peak;

@@ -17,6 +17,8 @@ struct ConvertedMeter {
   Mode mode;
   Difficulty difficulty;
   MeterEdit edit;
+  std::string rescaled{};  // "already rescaled on <date> from <old>" for a chart an earlier
+                           // run rescaled (rewrite/rescaled.h), else empty
 };
 
 // A selected chart of a song's .sm, to be found in the .ssc beside it.

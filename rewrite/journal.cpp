@@ -1,16 +1,19 @@
 // rewrite/journal.cpp: writing the undo journal, and reading it back one line at a time.
 #include "rewrite/journal.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <tuple>
 #include <utility>
 
 #include "rewrite/file_calls.h"
@@ -129,20 +132,8 @@ std::string stamp_text(const FileStamp& s) {
   return text;
 }
 
-// Splits off the next word of `line` (up to a space or the end).
-std::string_view next_word(std::string_view& line) {
-  std::size_t space = line.find(' ');
-  std::string_view word = line.substr(0, space);
-  line = space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
-  return word;
-}
-
-template <typename Number>
-bool parse_number(std::string_view word, Number& number, int base = 10) {
-  const char* end = word.data() + word.size();
-  auto [ptr, ec] = std::from_chars(word.data(), end, number, base);
-  return !word.empty() && ec == std::errc() && ptr == end;
-}
+using journal_text::next_word;
+using journal_text::parse_number;
 
 // "SECONDS.NANOSECONDS"
 bool parse_time(std::string_view word, std::int64_t& seconds, std::int64_t& nanoseconds) {
@@ -523,4 +514,31 @@ bool is_journal_name(std::string_view name) {
   int n = 0;
   return number[0] == '-' && number.size() > 1 && number[1] != '0' &&
          parse_number(number.substr(1), n) && n >= 2;
+}
+
+std::optional<std::string> unescape_journal_text(std::string_view text) {
+  return unescape_text(text);
+}
+
+std::vector<FoundJournal> journals_newest_first(const std::string& folder) {
+  std::vector<FoundJournal> journals;
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return journals;
+  while (const dirent* entry = readdir(dir)) {
+    if (!is_journal_name(entry->d_name)) continue;
+    std::string path = folder + "/" + entry->d_name;
+    std::string error;
+    std::optional<JournalReader> reader = open_journal_reader(path, error);
+    if (!reader) continue;
+    if (reader->header.format == 1) next_journal_record(*reader);  // its time is in its entry
+    const JournalHeader& header = reader->header;
+    journals.push_back({std::move(path), header.started_seconds, header.started_nanoseconds});
+  }
+  closedir(dir);
+  auto newer = [](const FoundJournal& a, const FoundJournal& b) {
+    return std::tuple(a.started_seconds, a.started_nanoseconds, a.path.size(), a.path) >
+           std::tuple(b.started_seconds, b.started_nanoseconds, b.path.size(), b.path);
+  };
+  std::sort(journals.begin(), journals.end(), newer);
+  return journals;
 }

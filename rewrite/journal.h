@@ -32,6 +32,7 @@
 
 #include <sys/types.h>
 
+#include <charconv>
 #include <cstdint>
 #include <ctime>
 #include <memory>
@@ -182,3 +183,40 @@ std::optional<Journal> read_journal(const std::string& path, std::string& error)
 
 // Whether `name` has the exact form of a journal's name.
 bool is_journal_name(std::string_view name);
+
+// The words of a journal's lines, for the readers of journals.
+namespace journal_text {
+
+// Splits off the next word of `line` (up to a space or the end).
+inline std::string_view next_word(std::string_view& line) {
+  std::size_t space = line.find(' ');
+  std::string_view word = line.substr(0, space);
+  line = space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
+  return word;
+}
+
+// Whether `word` is a whole number in `base`, read into `number`.
+template <typename Number>
+bool parse_number(std::string_view word, Number& number, int base = 10) {
+  const char* end = word.data() + word.size();
+  auto [ptr, ec] = std::from_chars(word.data(), end, number, base);
+  return !word.empty() && ec == std::errc() && ptr == end;
+}
+
+}  // namespace journal_text
+
+// A path as a journal writes it ("\\" and "\xHH" escapes) back to its bytes; nothing
+// when it is not one a journal writes.
+std::optional<std::string> unescape_journal_text(std::string_view text);
+
+// A journal found in a folder, with the time its run began.
+struct FoundJournal {
+  std::string path;  // "folder/name"
+  std::int64_t started_seconds = 0;
+  std::int64_t started_nanoseconds = 0;
+};
+
+// The journals in `folder`: files named exactly as journals are whose header is one this
+// program reads, newest first by the start time recorded in them, then by name (a "-2"
+// name before the one without it).
+std::vector<FoundJournal> journals_newest_first(const std::string& folder);

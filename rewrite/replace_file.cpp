@@ -121,6 +121,12 @@ std::optional<Replacement> write_replacement(const std::string& target, std::str
   return replacement;
 }
 
+bool could_replace(const std::string& target, const FileStamp& expected) {
+  FileDescriptor original_file{-1};
+  return writable_file_info(target, expected, original_file) &&
+         faccessat(AT_FDCWD, folder_of(target).c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
 bool place_replacement(Replacement& replacement) {
   if (replacement.temp.empty()) return false;
   std::optional<FileStamp> now = stamp_file(replacement.target);

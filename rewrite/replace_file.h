@@ -42,6 +42,11 @@ std::optional<std::string> resolve_target(const std::string& path);
 std::optional<Replacement> write_replacement(const std::string& target, std::string_view content,
                                              const FileStamp& expected);
 
+// Whether write_replacement could write a new file beside `target` now: this user may
+// open the target for writing and create a file in its folder, and the target is still
+// the file `expected` describes. Nothing is written or created.
+bool could_replace(const std::string& target, const FileStamp& expected);
+
 // Renames the new file over its target, if it is still there (`temp` not empty) and the
 // target is still as expected. Returns true when the new file is in place; otherwise the
 // temporary file is removed and the target left as it is.

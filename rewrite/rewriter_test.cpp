@@ -30,18 +30,21 @@ using namespace std::string_literals;
 
 namespace {
 
-// The report `rewrite_library` gives for the library, without its last line, which names
-// the undo journal.
-std::string rewrite_with_report(const std::vector<SongGroup>& groups, const ScaleTable& table) {
+// The report `rewrite_library` (or its dry run) gives for the library, without the totals,
+// histogram and undo line that end it.
+std::string rewrite_with_report(const std::vector<SongGroup>& groups, const ScaleTable& table,
+                                bool dry_run = false) {
   char* text = nullptr;
   std::size_t size = 0;
   std::FILE* report = open_memstream(&text, &size);
-  rewrite_library(groups, table, report);
+  RewriteSettings settings;
+  settings.dry_run = dry_run;
+  rewrite_library(groups, table, report, settings);
   std::fclose(report);
   std::string out(text, size);
   std::free(text);
-  std::size_t journal_line = out.rfind("To undo this rewrite: rerate --undo rerate-undo-");
-  if (journal_line != std::string::npos) out.erase(journal_line);
+  std::size_t totals = out.rfind("\n\nFiles rewritten: ");
+  if (totals != std::string::npos) out.erase(totals + 1);  // the blank line and what follows
   return out;
 }
 
@@ -185,12 +188,13 @@ TEST_F(RewriteLibrary, AReadOnlySongFileIsReportedAndKept) {
   std::string before = song_file("A", notes("dance-single", "Hard", "12"));
   add_song("Pack", "A", before);
   fs::permissions(file_of("Pack", "A"), fs::perms::owner_read | fs::perms::group_read);
-  scan();
-  find_song(groups, "A").charts[0].selected = true;
-  EXPECT_EQ("Failed to write to Songs/Pack/A/song.sm\n",
-            run_unprivileged(dir.path, [&] {
-              return rewrite_with_report(groups, table_of(5));
-            }).value_or("could not run as an unprivileged user"));
+  for (bool dry_run : {true, false})  // the dry run foresees it
+    EXPECT_EQ("Failed to write to Songs/Pack/A/song.sm\n",
+              run_unprivileged(dir.path, [&] {
+                scan();  // as the file is once handed over: only its mode stops the write
+                find_song(groups, "A").charts[0].selected = true;
+                return rewrite_with_report(groups, table_of(5), dry_run);
+              }).value_or("could not run as an unprivileged user"));
   EXPECT_EQ(before, read_file(file_of("Pack", "A")));
   EXPECT_FALSE(has_temporary_file(dir.path));
 }
@@ -371,7 +375,8 @@ TEST_F(SmallLibraryTest, AFileChangedJustBeforeItsRenameIsLeftAlone) {
     });
     EXPECT_EQ(
         "Failed to write to Songs/G/A/a.sm\nFailed to write to Songs/G/A/a.ssc\n"
-        "Failed to write to Songs/G/B/b.sm\nFailed to write to Songs/G/C/c.sm\n",
+        "Failed to write to Songs/G/B/b.sm\nFailed to write to Songs/G/C/c.sm\n\n"
+        "Files rewritten: 0\nCharts converted: 0\nFiles failed: 4\nFiles left alone: 0\n\n",
         report);
     EXPECT_EQ(bytes ? "????" : "oooo", states());
     EXPECT_FALSE(newest_journal(".") || fs::exists(journal_name(std::time(nullptr))));
@@ -379,3 +384,23 @@ TEST_F(SmallLibraryTest, AFileChangedJustBeforeItsRenameIsLeftAlone) {
 }
 
 }  // namespace
+
+// A dry run reports what the rewrite then does, line for line but "Would rewrite" for
+// "Rewriting", and changes nothing; both end with the totals and the histogram.
+TEST_F(SmallLibraryTest, ADryRunReportsWhatTheRewriteThenDoesAndWritesNothing) {
+  settings.dry_run = true;
+  std::string dry = rewrite();
+  EXPECT_EQ("oooo", states());
+  EXPECT_FALSE(newest_journal(".") || fs::exists(journal_name(std::time(nullptr))));
+  settings.dry_run = false;
+  std::string real = rewrite();
+  ASSERT_EQ("nnnn", states());
+  std::string expected = real.substr(0, real.find("To undo this rewrite: "));
+  for (std::size_t at = 0; (at = expected.find("Rewriting ", at)) != std::string::npos;)
+    expected.replace(at, 10, "Would rewrite ");
+  EXPECT_EQ(expected + "Dry run: no song file was changed.\n", dry);
+  EXPECT_NE(std::string::npos, real.find(")\n\nFiles rewritten: 4\nCharts converted: 6\n"
+                                         "Files failed: 0\nFiles left alone: 0\n\n"
+                                         "Single: 3 charts, meters before and after\n"))
+      << real;
+}

@@ -3,13 +3,10 @@
 // a batch at a time, as their entries come.
 #include "rewrite/undo.h"
 
-#include <dirent.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string_view>
-#include <tuple>
 #include <vector>
 
 #include "library/dir_search.h"
@@ -343,25 +340,8 @@ std::optional<UndoOutcome> undo_rewrite(const std::string& path, std::FILE* repo
 }
 
 std::optional<std::string> newest_journal(const std::string& folder) {
-  DIR* dir = opendir(folder.c_str());
-  if (dir == nullptr) return std::nullopt;
-  // By start time, then by name: "-2" after the name without it.
-  std::vector<std::tuple<std::int64_t, std::int64_t, std::size_t, std::string>> journals;
-  while (const dirent* entry = readdir(dir)) {
-    if (!is_journal_name(entry->d_name)) continue;
-    std::string path = folder + "/" + entry->d_name;
-    std::string error;
-    std::optional<JournalReader> reader = open_journal_reader(path, error);
-    if (!reader) continue;
-    if (reader->header.format == 1) next_journal_record(*reader);  // its time is in its entry
-    const JournalHeader& header = reader->header;
-    journals.emplace_back(header.started_seconds, header.started_nanoseconds, path.size(), path);
-  }
-  closedir(dir);
-  std::sort(journals.rbegin(), journals.rend());
   std::optional<SongsBeside> place = songs_beside(folder + "/journal");
-  for (const auto& journal : journals)
-    if (replaced_a_file(std::get<3>(journal), place ? &*place : nullptr))
-      return std::get<3>(journal);
+  for (const FoundJournal& journal : journals_newest_first(folder))
+    if (replaced_a_file(journal.path, place ? &*place : nullptr)) return journal.path;
   return std::nullopt;
 }

@@ -13,11 +13,11 @@ run() {
 
 run --help
 [ "$status" = 0 ] && [ ! -s err.txt ] || fail "--help: status $status, errors: $(cat err.txt)"
-grep -q "^Usage: rerate \[--undo \[JOURNAL\]\]" out.txt && grep -q "^Keys:" out.txt &&
+grep -q "^Usage: rerate \[--dry-run\] \[--undo \[JOURNAL\]\]" out.txt && grep -q "^Keys:" out.txt &&
   grep -q -- "--version" out.txt || fail "--help does not print the usage"
 run -V
 [ "$status" = 0 ] && grep -qx "rerate [0-9]*\.[0-9]*\.[0-9]*" out.txt || fail "-V: $(cat out.txt)"
-for wrong in --colour "--undo a b c" --version=2; do
+for wrong in --colour "--undo a b c" --version=2 "--dry-run --undo"; do
   # shellcheck disable=SC2086
   run $wrong
   [ "$status" = 2 ] && [ ! -s out.txt ] && grep -q "^Usage: rerate" err.txt ||

@@ -9,6 +9,7 @@
 
 #include "library/scan.h"
 #include "rewrite/file_calls.h"
+#include "rewrite/rescaled.h"
 #include "rewrite/rewriter.h"
 #include "rewrite/undo.h"
 #include "tests/support/song_text.h"
@@ -21,6 +22,9 @@ struct SmallLibraryTest : testing::Test {
                                  "Songs/G/C/c.sm"};
   std::vector<std::string> before, after;  // the files' bytes, and divided by 1.5
   RewriteOutcome outcome;
+  RewriteSettings settings;       // for rewrite(), but for its limits and marks
+  RescaledCharts rescaled;        // the marks rewrite() found before it ran
+  std::optional<Mode> only_mode;  // rewrite() selects the charts of this mode, or all
 
   SmallLibraryTest() {
     for (auto [single, dual] : {std::pair("12", "9"), std::pair("8", "6")}) {
@@ -47,11 +51,15 @@ struct SmallLibraryTest : testing::Test {
   std::string rewrite(const BatchLimits& limits = {}, const FileCallHook& hook = {}, int step = 5) {
     std::vector<SongGroup> groups;
     EXPECT_TRUE(scan_library(groups));
+    mark_rescaled_charts(groups, rescaled);
     for (Song& song : groups[0].songs)
-      for (Chart& chart : song.charts) chart.selected = true;
+      for (Chart& chart : song.charts) chart.selected = !only_mode || chart.mode == *only_mode;
     if (hook) set_file_call_hook(hook);
     std::FILE* report = std::fopen("report.txt", "w");
-    outcome = rewrite_library(groups, table_of(step), report, limits);
+    RewriteSettings run = settings;
+    run.limits = limits;
+    run.rescaled = &rescaled;
+    outcome = rewrite_library(groups, table_of(step), report, run);
     if (hook) set_file_call_hook({});
     std::fclose(report);
     return read_file("report.txt");
@@ -68,6 +76,17 @@ struct SmallLibraryTest : testing::Test {
                report);
     std::fclose(report);
     return read_file("report.txt");
+  }
+  // Per chart of a new scan, in library order: "~" when it is marked rescaled before.
+  std::string marks() {
+    std::vector<SongGroup> groups;
+    EXPECT_TRUE(scan_library(groups));
+    RescaledCharts found;
+    mark_rescaled_charts(groups, found);
+    std::string marks;
+    for (const Song& song : groups[0].songs)
+      for (const Chart& chart : song.charts) marks += chart.rescaled ? '~' : '.';
+    return marks;
   }
   // Per file: "n" for its new bytes, "o" for its old ones, "?" for others.
   std::string states() {
