@@ -48,7 +48,8 @@ struct CountingReport {
 };
 
 bool starts_file_line(std::string_view text) {
-  for (std::string_view word : {"Rewriting ", "Failed to write to ", "Not rewriting "})
+  for (std::string_view word :
+       {"Rewriting ", "Failed to write to ", "Not rewriting ", "Would rewrite "})
     if (text.starts_with(word)) return true;
   return false;
 }
@@ -79,7 +80,6 @@ ssize_t write_counted(void* cookie, const char* data, std::size_t size) {
 RewriteOutcome rewrite_with_progress(const std::vector<SongGroup>& groups, const ScaleTable& table,
                                      std::int64_t files) {
   StatusLine status;
-  if (!status.on) return rewrite_library(groups, table, stdout);
   CountingReport counting{&status, files};
   cookie_io_functions_t calls{nullptr, write_counted, nullptr, nullptr};
   std::FILE* report = fopencookie(&counting, "w", calls);

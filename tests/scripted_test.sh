@@ -110,8 +110,27 @@ done <<'EOF'
 --divisor 1.5 --mode|option '--mode' needs a value
 --list --divisor 1.5|--list does not go with --divisor (a listing writes nothing)
 --undo --group x|--undo does not go with --divisor, --list, --dry-run or a selection
+--group ''|bad value for --group: '' (a pattern)
 EOF
 [ "$(ls run)" = Songs ] && diff -r gen/Songs run/Songs || fail "a bad command line wrote something"
+# A dry run changes nothing and takes no journal.
+"$RERATE_BIN" --divisor 1.5 --dry-run run >out.txt 2>&1 || true
+diff -r gen/Songs run/Songs && ! compgen -G "run/rerate-undo-*" >/dev/null || fail "--dry-run wrote"
+
+# A listing or a report that cannot be written: status 1, said on standard error.
+status=0
+"$RERATE_BIN" --list gen >/dev/full 2>err.txt || status=$?
+[ "$status" = 1 ] && grep -q "could not be written" err.txt || fail "--list >/dev/full: $status"
+# On a terminal, standard error counts the files written and clears its line at the end.
+if command -v script >/dev/null; then
+  script -qec "$(printf '%q ' "$RERATE_BIN" --divisor 1.5 --group 'Pack A' run) >out.txt" ts >/dev/null ||
+    fail "a run with standard error on a terminal: $(cat -v ts)"
+  grep -qF $'Writing song files: 2 of 2\r\e[K' ts && grep -qx "Rewriting Songs/Pack A/Two/two.sm..." out.txt ||
+    fail "progress on a terminal: $(cat -v ts)"
+  status=0
+  script -qec "$(printf '%q ' "$RERATE_BIN" --divisor 1.5 run) >/dev/full" ts >/dev/null || status=$?
+  [ "$status" = 1 ] && grep -q "the report could not be written" ts || fail "report to /dev/full: $(cat -v ts)"
+fi
 
 # The same choice made three ways writes the same bytes: Single charts selected with the
 # keys, preselected by --mode single, and given as options without screens.
