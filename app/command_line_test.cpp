@@ -9,7 +9,7 @@ namespace {
 
 std::string read(std::vector<const char*> arguments) {
   CommandLine line = parse_command_line(arguments);
-  const char* names[] = {"run", "help", "version", "undo", "misuse"};
+  const char* names[] = {"run", "help", "version", "undo", "misuse", "rescale", "list"};
   std::string text = names[static_cast<int>(line.command)] + (" [" + line.journal + "]");
   return line.library.empty() ? text : text + " in " + line.library;
 }
@@ -29,6 +29,11 @@ TEST(CommandLine, ReadsEachFormAndRefusesTheRest) {
   EXPECT_EQ("misuse []", read({"--undo", "a", "b", "c"}));
   EXPECT_EQ("misuse []", read({"--help", "--colour"}));
   EXPECT_EQ("misuse []", read({"--undo", "--undo"}));
+  EXPECT_EQ("rescale [] in lib", read({"lib", "--divisor", "1.5"}));
+  EXPECT_EQ("list [] in lib", read({"--list", "--group=x", "lib"}));
+  EXPECT_EQ("run []", read({"--mode", "single"}));
+  EXPECT_EQ("help []", read({"--divisor", "1.5", "--help"}));
+  EXPECT_EQ("misuse []", read({"--dry-run", "--list"}));
   const std::pair<std::vector<const char*>, const char*> faults[] = {
       {{"-x"}, "unknown option '-x'"},
       {{"-hx"}, "unknown option '-x'"},

@@ -16,6 +16,8 @@
 
 #include "app/choice_screens.h"
 #include "app/command_line.h"
+#include "app/run_steps.h"
+#include "app/scripted_run.h"
 #include "app/standard_descriptors.h"
 #include "browser/browser.h"
 #include "library/dir_search.h"
@@ -34,10 +36,6 @@
 
 namespace {
 
-constexpr const char* songs_missing =
-    "Songs not found. Place the binaries outside of your Songs folder.";
-constexpr const char* songs_unsearchable = "Failed to search Songs folder (but WHYYYYYY?!?!!)";
-
 // Shows `message` until a key is pressed, then leaves the full screen and says it once
 // more on standard error, for a script: the run failed.
 int show_error_screen(CursesSession& session, const char* message) {
@@ -48,14 +46,6 @@ int show_error_screen(CursesSession& session, const char* message) {
   return 1;
 }
 
-// Takes the lock of the library in `folder`, or says on standard error why not.
-std::optional<RunLock> lock_or_say_why(const std::string& folder) {
-  std::string error;
-  std::optional<RunLock> lock = lock_library(folder, error);
-  if (!lock) std::fprintf(stderr, "rerate: %s\n", error.c_str());
-  return lock;
-}
-
 // The keyboard went away before the user finished: nothing is rewritten.
 int stop_without_input(CursesSession& session) {
   end_curses(session);
@@ -63,20 +53,21 @@ int stop_without_input(CursesSession& session) {
   return 1;
 }
 
-enum class ScanOutcome { Read, Unsearchable, OutOfMemory };
-
 // Scans the library, showing the path of a song file being read while the readers work.
 // The temporary files a killed run left in the song folders are removed on the way, but
 // by a dry run, which writes nothing and holds no lock (another run may be writing them).
 ScanOutcome scan_with_progress(std::vector<SongGroup>& groups, bool dry_run) {
-  ScanJob job;
-  if (!start_scan(job)) return ScanOutcome::Unsearchable;
   ProgressLine progress;
-  while (!wait_for_scan(job, progress_refresh_interval))
-    show_progress(progress, scan_progress_path(job));
-  if (!finish_scan(job, groups)) return ScanOutcome::OutOfMemory;
-  if (!dry_run) remove_temp_files(job.temp_files);
-  return ScanOutcome::Read;
+  return scan_songs(
+      groups, [&](const ScanJob& job) { show_progress(progress, scan_progress_path(job)); },
+      !dry_run);
+}
+
+// Selects in advance the charts that the selection flags name, if any were given.
+void preselect_charts(std::vector<SongGroup>& groups, const ChartSelection& selection) {
+  if (!names_anything(selection)) return;
+  SelectionCounts counts = count_selection(groups);
+  select_named_charts(counts, groups, selection, every_kind());
 }
 
 // The user chose to quit in the browser: nothing is rewritten.
@@ -84,23 +75,6 @@ int quit_unchanged(CursesSession& session) {
   end_curses(session);
   std::fputs("Quit: no song file was changed.\n", stdout);
   return 0;
-}
-
-// Keeps the report on the screen until Enter. A report kept in a file has no one to wait
-// for.
-void wait_for_enter() {
-  if (isatty(STDOUT_FILENO) == 0) return;
-  std::fputs("Press Enter to continue\n", stdout);
-  std::fflush(stdout);
-  std::getchar();
-}
-
-// Ends a run whose report could not be written: one line on standard error.
-int report_unwritten(int error, const char* run, const std::optional<std::string>& journal) {
-  std::string undo = journal ? "; rerate --undo " + escape_controls(*journal) + " undoes it" : "";
-  std::fprintf(stderr, "rerate: the report could not be written (%s); the %s stopped there%s\n",
-               std::strerror(error), run, undo.c_str());
-  return 1;
 }
 
 // The folder that holds the journal `path`, and the library's Songs beside it.
@@ -152,31 +126,6 @@ int run_undo(const std::string& journal) {
   }
 }
 
-// Where the run is, for the message that ends it when memory runs out.
-enum class Phase { BeforeRewrite, Rewriting };
-
-// Ends the run when memory ran out: the full screen is already left (the session ended
-// as the failed allocation unwound the run) and any half-written new file removed.
-int report_out_of_memory(Phase phase) {
-  std::fflush(stdout);
-  std::fputs(phase == Phase::BeforeRewrite
-                 ? "rerate: out of memory; no song file was changed\n"
-                 : "rerate: out of memory; song files not reported above as rewritten are "
-                   "unchanged\n",
-             stderr);
-  return 1;
-}
-
-// The columns the histogram of the report may fill: $COLUMNS when set to a number, else
-// the terminal's width when the report goes to one, else 80.
-int report_width() {
-  const char* columns = std::getenv("COLUMNS");
-  if (columns != nullptr && std::atoi(columns) > 0) return std::atoi(columns);
-  struct winsize size {};
-  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-  return 80;
-}
-
 int run_phases(Phase& phase, const RunChoices& choices) {
   // Held from before the scan to the end of the rewrite. Without Songs there is nothing
   // to lock, and the screen that says so follows. A dry run changes nothing and takes no
@@ -201,6 +150,7 @@ int run_phases(Phase& phase, const RunChoices& choices) {
   }
   RescaledCharts rescaled;
   mark_rescaled_charts(groups, rescaled);
+  preselect_charts(groups, choices.selection);
 
   BrowserState browser = make_browser_state(groups, lines - 3);
   set_up_colours();
@@ -218,11 +168,7 @@ int run_phases(Phase& phase, const RunChoices& choices) {
   settings.library_folder = choices.library_folder;
   RewriteOutcome outcome = rewrite_library(groups, table, stdout, settings);
   lock.reset();  // the library is settled: another run need not wait for the Enter below
-  if (outcome.report_error != 0)
-    return report_unwritten(outcome.report_error, "rewrite", outcome.journal);
-  if (outcome.signal != 0) end_by_signal(outcome.signal);
-  wait_for_enter();
-  return choices.dry_run || outcome.failed == 0 ? 0 : 1;
+  return end_of_rewrite(outcome, true, choices.dry_run);
 }
 
 // Makes `folder`, the folder named on the command line, the working folder: Songs is read
@@ -255,11 +201,14 @@ int run_command_line(std::span<const char* const> arguments) {
   if (line.command == Command::Undo && line.library.empty() &&
       std::filesystem::is_directory(line.journal, error))
     std::swap(line.journal, line.library);
-  bool uses_library = line.command == Command::Run || line.command == Command::Undo;
+  bool uses_library = line.command == Command::Run || line.command == Command::Undo ||
+                      line.command == Command::Rescale || line.command == Command::List;
   if (uses_library && !line.library.empty() && !enter_library_folder(line.library, line.journal))
     return 2;
   switch (line.command) {
-  case Command::Run: return run_rerate(RunChoices{line.dry_run, line.library});
+  case Command::Run: return run_rerate(RunChoices{line.dry_run, line.library, line.selection});
+  case Command::Rescale: return run_scripted_rescale(line);
+  case Command::List: return run_listing(line);
   case Command::Undo: return run_undo(line.journal);
   case Command::Help: std::fputs(usage_text().c_str(), stdout); return 0;
   case Command::Version: std::fputs(version_text().c_str(), stdout); return 0;
@@ -272,12 +221,5 @@ int run_command_line(std::span<const char* const> arguments) {
 }
 
 int run_rerate(const RunChoices& choices) {
-  // Memory can run out anywhere; the failed allocation unwinds the run, which gives the
-  // terminal back and removes any temporary file on the way, and the run ends here.
-  Phase phase = Phase::BeforeRewrite;
-  try {
-    return run_phases(phase, choices);
-  } catch (const std::bad_alloc&) {
-    return report_out_of_memory(phase);
-  }
+  return guard_memory([&](Phase& phase) { return run_phases(phase, choices); });
 }

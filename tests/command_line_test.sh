@@ -13,7 +13,7 @@ run() {
 
 run --help
 [ "$status" = 0 ] && [ ! -s err.txt ] || fail "--help: status $status, errors: $(cat err.txt)"
-grep -q "^Usage: rerate \[--dry-run\] \[--undo \[JOURNAL\]\]" out.txt && grep -q "^Keys:" out.txt &&
+grep -q "^Usage: rerate \[--dry-run\] \[SELECTION\] \[DIR\]" out.txt && grep -q "^Keys:" out.txt &&
   grep -q -- "--version" out.txt || fail "--help does not print the usage"
 run -V
 [ "$status" = 0 ] && grep -qx "rerate [0-9]*\.[0-9]*\.[0-9]*" out.txt || fail "-V: $(cat out.txt)"
