@@ -124,7 +124,7 @@ TEST_F(ScanTest, FailsOnlyWhenSongsCannotBeListed) {
 
 TEST(ScanCorpus, ReadsTheRealLibrary) {
   std::string corpus = corpus_dir();
-  if (corpus.empty()) GTEST_SKIP() << "../shared/corpus is absent: no real library to scan";
+  if (corpus.empty()) GTEST_SKIP() << skip_reason("../shared/corpus is absent: no library to scan");
   WorkingDir here(corpus);
   std::vector<SongGroup> groups;
   ASSERT_TRUE(scan_library(groups));

@@ -187,7 +187,8 @@ TEST_F(ReplaceFile, AWriteThatFailsHalfwayLeavesTheOriginalAndNoTemporaryFile) {
 // A user who may write the file through a group of theirs, but does not own it, keeps
 // the file in that group.
 TEST_F(ReplaceFile, KeepsTheGroupWhenOnlyTheGroupMayBeGiven) {
-  if (geteuid() != 0) GTEST_SKIP() << "needs root to set up a user with a second group";
+  if (geteuid() != 0)
+    GTEST_SKIP() << skip_reason("needs root to set up a user with a second group");
   constexpr gid_t song_group = 4242;  // any group id will do; it need not have a name
   uid_t nobody = getpwnam("nobody")->pw_uid;
   ASSERT_EQ(0, chown(dir.path.c_str(), nobody, 0));

@@ -5,7 +5,7 @@
 set -euo pipefail
 
 : "${RERATE_BIN:?RERATE_BIN must name the rerate binary}"
-: "${RERATE_CORPUS_DIR:=}"
+: "${RERATE_SOURCE_DIR:?RERATE_SOURCE_DIR must name the source folder}"
 : "${E2E_TIMEOUT:=15}"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/rerate-e2e-XXXXXX")
@@ -29,20 +29,17 @@ fail() {
   exit 1
 }
 
-# Ends the test as skipped (ctest counts exit status 77 as a skip).
+# Ends the test as skipped (ctest counts exit status 77 as a skip), giving the reason in
+# the file ctest prints after its summary.
 skip() {
   echo "SKIP: $*"
+  [ -z "${RERATE_SKIP_LOG:-}" ] || echo "$(basename "$0" .sh): $*" >>"$RERATE_SKIP_LOG"
   exit 77
 }
 
-require_corpus() {
-  [ -n "$RERATE_CORPUS_DIR" ] && [ -d "$RERATE_CORPUS_DIR/Songs" ] ||
-    skip "../shared/corpus is absent: this test needs its real song files"
-}
-
-# Copies the corpus library to $work/Songs (the original is never touched).
-copy_corpus() {
-  cp -R "$RERATE_CORPUS_DIR/Songs" "$work/Songs"
+# Copies the demo library to $work/Songs (the bundled files are never touched).
+copy_examples() {
+  cp -R "$RERATE_SOURCE_DIR/examples/Songs" "$work/Songs"
   chmod -R u+w "$work/Songs"
 }
 
