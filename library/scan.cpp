@@ -12,9 +12,6 @@ namespace {
 
 constexpr const char* songs_folder = "Songs";
 constexpr const char* error_title = "#ERROR#";
-// Reading is bound by the file system as much as by the processor; more readers than
-// this gain nothing on any machine.
-constexpr unsigned most_readers = 16;
 
 std::string folder_path(const ScanJob& job, const SongSlot& slot) {
   std::string path = songs_folder;
@@ -23,14 +20,6 @@ std::string folder_path(const ScanJob& job, const SongSlot& slot) {
   path += '/';
   path += slot.song.folder;
   return path;
-}
-
-// Makes `slot` the one the progress line shows, unless a later one is shown already.
-void show_slot(ScanJob& job, std::int64_t slot) {
-  std::int64_t shown = job.shown_slot.load(std::memory_order_relaxed);
-  while (shown < slot && !job.shown_slot.compare_exchange_weak(
-                             shown, slot, std::memory_order_release, std::memory_order_relaxed)) {
-  }
 }
 
 // The title, charts, stamp and hash of one song file. A file that cannot be read or
@@ -69,7 +58,8 @@ const DirEntry* first_in_format(const std::vector<DirEntry>& files, SongFormat f
 // Looks into one song folder: its song file is the first regular file, in name order,
 // whose name ends in ".sm", or else the first whose name ends in ".ssc". Beside an .sm the
 // first .ssc is its companion.
-void read_slot(ScanJob& job, std::size_t index, FileBuffer& buffer, SongFields& fields) {
+void read_slot(ScanJob& job, unsigned reader, std::size_t index, FileBuffer& buffer,
+               SongFields& fields) {
   SongSlot& slot = job.slots[index];
   std::string folder = folder_path(job, slot);
   auto files = search_directory(folder, DirPattern::SongFiles);
@@ -78,35 +68,38 @@ void read_slot(ScanJob& job, std::size_t index, FileBuffer& buffer, SongFields& 
   const DirEntry* ssc = first_in_format(*files, SongFormat::Ssc);
   slot.song.file = sm ? sm->name : ssc->name;
   slot.found = true;
-  show_slot(job, static_cast<std::int64_t>(index));
-  read_song(folder + '/' + slot.song.file, slot.song, buffer, fields);
+  // The name is set before the slot is shown, and stays as it is until the scan is over.
+  job.reading[reader].store(index + 1, std::memory_order_release);
+  std::string path = folder + '/' + slot.song.file;
+  if (job.before_read) job.before_read(path);
+  read_song(path, slot.song, buffer, fields);
   if (sm && ssc) slot.song.companion = read_companion(folder, ssc->name, buffer);
 }
 
 // Takes slots one after another until none is left or `deadline` has passed; true when
 // none is left.
-bool read_slots(ScanJob& job, std::chrono::steady_clock::time_point deadline) {
+bool read_slots(ScanJob& job, unsigned reader, std::chrono::steady_clock::time_point deadline) {
   FileBuffer buffer;
   SongFields fields;
   for (;;) {
     std::size_t index = job.next_slot.fetch_add(1, std::memory_order_relaxed);
     if (index >= job.slots.size()) return true;
     try {
-      read_slot(job, index, buffer, fields);
+      read_slot(job, reader, index, buffer, fields);
     } catch (const std::bad_alloc&) {
       // Memory ran out: the scan cannot give a whole library. Every reader stops at its
       // next slot and the caller learns it from finish_scan.
       job.out_of_memory.store(true, std::memory_order_relaxed);
       job.next_slot.store(job.slots.size(), std::memory_order_relaxed);
-      return true;
     }
+    job.reading[reader].store(0, std::memory_order_relaxed);
     if (std::chrono::steady_clock::now() >= deadline)
       return job.next_slot.load() >= job.slots.size();
   }
 }
 
-void run_reader(ScanJob& job) {
-  read_slots(job, std::chrono::steady_clock::time_point::max());
+void run_reader(ScanJob& job, unsigned reader) {
+  read_slots(job, reader, std::chrono::steady_clock::time_point::max());
   std::lock_guard lock(job.mutex);
   if (--job.readers_left == 0) job.finished.notify_all();
 }
@@ -124,11 +117,12 @@ void list_group(ScanJob& job, std::uint32_t group) {
 
 void start_readers(ScanJob& job) {
   unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  std::size_t wanted = std::min<std::size_t>({cores, most_readers, job.slots.size()});
+  unsigned count = job.reader_count > 0 ? job.reader_count : cores;
+  std::size_t wanted = std::min<std::size_t>({count, most_scan_readers, job.slots.size()});
   std::lock_guard lock(job.mutex);
-  for (std::size_t i = 0; i < wanted; ++i) {
+  for (unsigned reader = 0; reader < wanted; ++reader) {
     try {
-      job.readers.emplace_back([&job] { run_reader(job); });
+      job.readers.emplace_back([&job, reader] { run_reader(job, reader); });
     } catch (const std::system_error&) {
       break;  // the readers that did start do the work; with none, the caller does
     }
@@ -157,15 +151,19 @@ bool start_scan(ScanJob& job) {
 }
 
 bool wait_for_scan(ScanJob& job, std::chrono::milliseconds wait) {
-  if (job.readers.empty()) return read_slots(job, std::chrono::steady_clock::now() + wait);
+  if (job.readers.empty()) return read_slots(job, 0, std::chrono::steady_clock::now() + wait);
   std::unique_lock lock(job.mutex);
   return job.finished.wait_for(lock, wait, [&job] { return job.readers_left == 0; });
 }
 
 std::string scan_progress_path(const ScanJob& job) {
-  std::int64_t shown = job.shown_slot.load(std::memory_order_acquire);
-  if (shown < 0) return {};
-  const SongSlot& slot = job.slots[static_cast<std::size_t>(shown)];
+  std::size_t first = 0;  // 1 + the slot, as the readers keep it
+  for (const std::atomic<std::size_t>& reading : job.reading) {
+    std::size_t slot = reading.load(std::memory_order_acquire);
+    if (slot != 0 && (first == 0 || slot < first)) first = slot;
+  }
+  if (first == 0) return {};
+  const SongSlot& slot = job.slots[first - 1];
   return folder_path(job, slot) + '/' + slot.song.file;
 }
 

@@ -6,6 +6,7 @@
 // the order of the library never depend on the threads' timing.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -24,13 +25,21 @@ struct SongSlot {
   bool found;           // the folder holds a song file
 };
 
+// Reading is bound by the file system as much as by the processor; more readers than
+// this gain nothing on any machine.
+constexpr unsigned most_scan_readers = 16;
+
 // A scan under way.
 struct ScanJob {
-  std::vector<std::string> group_names;      // in folder order
-  std::vector<SongSlot> slots;               // every song folder of every group
-  std::atomic<std::size_t> next_slot{0};     // the next slot a reader takes
-  std::atomic<std::int64_t> shown_slot{-1};  // a slot whose file is named and being read
-  std::atomic<bool> out_of_memory{false};    // a reader could not get the memory it needed
+  std::vector<std::string> group_names;   // in folder order
+  std::vector<SongSlot> slots;            // every song folder of every group
+  std::atomic<std::size_t> next_slot{0};  // the next slot a reader takes
+  // Per reader: 1 + the slot whose named song file it is reading, or 0 between files.
+  std::array<std::atomic<std::size_t>, most_scan_readers> reading{};
+  std::atomic<bool> out_of_memory{false};  // a reader could not get the memory it needed
+  unsigned reader_count = 0;               // 0: one per core
+  // Called by a reader with the song file's path before it reads the file (for tests).
+  void (*before_read)(const std::string& path) = nullptr;
   std::mutex mutex;
   std::condition_variable finished;
   int readers_left = 0;  // guarded by `mutex`
@@ -44,7 +53,8 @@ bool start_scan(ScanJob& job);
 // Waits until every song file is read or `wait` has passed; true once all are read.
 bool wait_for_scan(ScanJob& job, std::chrono::milliseconds wait);
 
-// The path of a song file that is being read now or was read last ("" before the first).
+// The path of the first song file in library order that a reader is reading now, or ""
+// when none is: a file slow to read stays shown while the readers go on past it.
 std::string scan_progress_path(const ScanJob& job);
 
 // Fills `groups` with what the scan found, groups sorted by name and songs by title. The
