@@ -13,13 +13,19 @@ namespace {
 constexpr const char* songs_folder = "Songs";
 constexpr const char* error_title = "#ERROR#";
 
-std::string folder_path(const ScanJob& job, const SongSlot& slot) {
+std::string folder_path(const ScanGroup& group, const SongSlot& slot) {
   std::string path = songs_folder;
   path += '/';
-  path += job.group_names[slot.group];
+  path += group.name;
   path += '/';
   path += slot.song.folder;
   return path;
+}
+
+// Where a slot is in the library: its group and its place there, in one number that
+// grows in library order.
+std::uint64_t place_of(std::size_t group, std::size_t slot) {
+  return static_cast<std::uint64_t>(group) << 32 | slot;
 }
 
 // The title, charts, stamp and hash of one song file. A file that cannot be read or
@@ -58,10 +64,10 @@ const DirEntry* first_in_format(const std::vector<DirEntry>& files, SongFormat f
 // Looks into one song folder: its song file is the first regular file, in name order,
 // whose name ends in ".sm", or else the first whose name ends in ".ssc". Beside an .sm the
 // first .ssc is its companion.
-void read_slot(ScanJob& job, unsigned reader, std::size_t index, FileBuffer& buffer,
-               SongFields& fields) {
-  SongSlot& slot = job.slots[index];
-  std::string folder = folder_path(job, slot);
+void read_slot(ScanJob& job, unsigned reader, std::size_t group, std::size_t index,
+               FileBuffer& buffer, SongFields& fields) {
+  SongSlot& slot = job.groups[group].slots[index];
+  std::string folder = folder_path(job.groups[group], slot);
   auto files = search_directory(folder, DirPattern::SongFiles);
   if (!files || files->empty()) return;  // no song file: not a song
   const DirEntry* sm = first_in_format(*files, SongFormat::Sm);
@@ -69,11 +75,40 @@ void read_slot(ScanJob& job, unsigned reader, std::size_t index, FileBuffer& buf
   slot.song.file = sm ? sm->name : ssc->name;
   slot.found = true;
   // The name is set before the slot is shown, and stays as it is until the scan is over.
-  job.reading[reader].store(index + 1, std::memory_order_release);
+  job.reading[reader].store(place_of(group, index) + 1, std::memory_order_release);
   std::string path = folder + '/' + slot.song.file;
   if (job.before_read) job.before_read(path);
   read_song(path, slot.song, buffer, fields);
   if (sm && ssc) slot.song.companion = read_companion(folder, ssc->name, buffer);
+}
+
+// Memory ran out: the scan cannot give a whole library. The readers take no more slots
+// and the caller learns it from finish_scan.
+void give_up_for_memory(ScanJob& job) {
+  std::lock_guard lock(job.mutex);
+  job.out_of_memory = true;
+  job.groups_listed = job.next_group = job.groups.size();
+  job.listed.notify_all();
+}
+
+// Takes the next slot in library order, waiting while its group is being listed. False
+// when every slot is taken.
+bool take_slot(ScanJob& job, std::size_t& group, std::size_t& slot) {
+  std::unique_lock lock(job.mutex);
+  for (;;) {
+    while (job.next_group < job.groups_listed &&
+           job.next_slot == job.groups[job.next_group].slots.size()) {
+      ++job.next_group;
+      job.next_slot = 0;
+    }
+    if (job.next_group == job.groups.size()) return false;
+    if (job.next_group < job.groups_listed) {
+      group = job.next_group;
+      slot = job.next_slot++;
+      return true;
+    }
+    job.listed.wait(lock);
+  }
 }
 
 // Takes slots one after another until none is left or `deadline` has passed; true when
@@ -81,21 +116,20 @@ void read_slot(ScanJob& job, unsigned reader, std::size_t index, FileBuffer& buf
 bool read_slots(ScanJob& job, unsigned reader, std::chrono::steady_clock::time_point deadline) {
   FileBuffer buffer;
   SongFields fields;
-  for (;;) {
-    std::size_t index = job.next_slot.fetch_add(1, std::memory_order_relaxed);
-    if (index >= job.slots.size()) return true;
+  std::size_t group = 0, slot = 0;
+  while (take_slot(job, group, slot)) {
     try {
-      read_slot(job, reader, index, buffer, fields);
+      read_slot(job, reader, group, slot, buffer, fields);
     } catch (const std::bad_alloc&) {
-      // Memory ran out: the scan cannot give a whole library. Every reader stops at its
-      // next slot and the caller learns it from finish_scan.
-      job.out_of_memory.store(true, std::memory_order_relaxed);
-      job.next_slot.store(job.slots.size(), std::memory_order_relaxed);
+      give_up_for_memory(job);
     }
     job.reading[reader].store(0, std::memory_order_relaxed);
-    if (std::chrono::steady_clock::now() >= deadline)
-      return job.next_slot.load() >= job.slots.size();
+    if (std::chrono::steady_clock::now() >= deadline) {
+      std::lock_guard lock(job.mutex);
+      return job.next_group == job.groups.size();
+    }
   }
+  return true;
 }
 
 void run_reader(ScanJob& job, unsigned reader) {
@@ -104,21 +138,27 @@ void run_reader(ScanJob& job, unsigned reader) {
   if (--job.readers_left == 0) job.finished.notify_all();
 }
 
-void list_group(ScanJob& job, std::uint32_t group) {
-  std::string path = std::string(songs_folder) + '/' + job.group_names[group];
-  auto folders = search_directory(path, DirPattern::Folders);
-  if (!folders) return;  // kept, with no songs
-  for (DirEntry& folder : *folders) {
-    SongSlot& slot = job.slots.emplace_back();
-    slot.group = group;
-    slot.song.folder = std::move(folder.name);
+// Lists the song folders of `group` and lets the readers take them.
+void list_group(ScanJob& job, std::size_t group) {
+  ScanGroup& listed = job.groups[group];
+  auto folders =
+      search_directory(std::string(songs_folder) + '/' + listed.name, DirPattern::Folders);
+  if (folders) {  // else kept, with no songs
+    listed.slots.reserve(folders->size());
+    for (DirEntry& folder : *folders) {
+      SongSlot& slot = listed.slots.emplace_back();
+      slot.song.folder = std::move(folder.name);
+    }
   }
+  std::lock_guard lock(job.mutex);
+  job.groups_listed = std::max(job.groups_listed, group + 1);
+  job.listed.notify_all();
 }
 
 void start_readers(ScanJob& job) {
   unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   unsigned count = job.reader_count > 0 ? job.reader_count : cores;
-  std::size_t wanted = std::min<std::size_t>({count, most_scan_readers, job.slots.size()});
+  std::size_t wanted = std::min(count, most_scan_readers);
   std::lock_guard lock(job.mutex);
   for (unsigned reader = 0; reader < wanted; ++reader) {
     try {
@@ -141,12 +181,18 @@ void sort_by(std::vector<T>& array, KeyOf key_of) {
 }  // namespace
 
 bool start_scan(ScanJob& job) {
-  auto groups = search_directory(songs_folder, DirPattern::Folders);
-  if (!groups) return false;
-  for (DirEntry& group : *groups) job.group_names.push_back(std::move(group.name));
-  for (std::size_t g = 0; g < job.group_names.size(); ++g)
-    list_group(job, static_cast<std::uint32_t>(g));
+  auto names = search_directory(songs_folder, DirPattern::Folders);
+  if (!names) return false;
+  job.groups.reserve(names->size());
+  for (DirEntry& name : *names) job.groups.push_back(ScanGroup{std::move(name.name), {}});
   start_readers(job);
+  // The readers start on the first group as soon as it is listed, while this thread lists
+  // the rest.
+  try {
+    for (std::size_t group = 0; group < job.groups.size(); ++group) list_group(job, group);
+  } catch (const std::bad_alloc&) {
+    give_up_for_memory(job);
+  }
   return true;
 }
 
@@ -157,32 +203,32 @@ bool wait_for_scan(ScanJob& job, std::chrono::milliseconds wait) {
 }
 
 std::string scan_progress_path(const ScanJob& job) {
-  std::size_t first = 0;  // 1 + the slot, as the readers keep it
-  for (const std::atomic<std::size_t>& reading : job.reading) {
-    std::size_t slot = reading.load(std::memory_order_acquire);
-    if (slot != 0 && (first == 0 || slot < first)) first = slot;
+  std::uint64_t first = 0;  // 1 + the place, as the readers keep it
+  for (const std::atomic<std::uint64_t>& reading : job.reading) {
+    std::uint64_t place = reading.load(std::memory_order_acquire);
+    if (place != 0 && (first == 0 || place < first)) first = place;
   }
   if (first == 0) return {};
-  const SongSlot& slot = job.slots[first - 1];
-  return folder_path(job, slot) + '/' + slot.song.file;
+  const ScanGroup& group = job.groups[static_cast<std::size_t>((first - 1) >> 32)];
+  const SongSlot& slot = group.slots[static_cast<std::size_t>((first - 1) & 0xFFFFFFFF)];
+  return folder_path(group, slot) + '/' + slot.song.file;
 }
 
 bool finish_scan(ScanJob& job, std::vector<SongGroup>& groups) {
   job.readers.clear();  // every reader has ended; this joins them
-  if (job.out_of_memory.load(std::memory_order_relaxed)) return false;
-  std::vector<std::size_t> song_counts(job.group_names.size());
-  for (const SongSlot& slot : job.slots)
-    if (slot.found) ++song_counts[slot.group];
-  groups.reserve(job.group_names.size());
-  for (std::size_t g = 0; g < job.group_names.size(); ++g) {
+  if (job.out_of_memory) return false;
+  groups.reserve(job.groups.size());
+  for (ScanGroup& scanned : job.groups) {
     SongGroup& group = groups.emplace_back();
-    group.name = std::move(job.group_names[g]);
-    group.songs.reserve(song_counts[g]);
+    group.name = std::move(scanned.name);
+    group.songs.reserve(
+        static_cast<std::size_t>(std::count_if(scanned.slots.begin(), scanned.slots.end(),
+                                               [](const SongSlot& slot) { return slot.found; })));
+    for (SongSlot& slot : scanned.slots)
+      if (slot.found) group.songs.push_back(std::move(slot.song));
+    scanned.slots = {};
   }
-  for (SongSlot& slot : job.slots)
-    if (slot.found) groups[slot.group].songs.push_back(std::move(slot.song));
-  job.slots.clear();
-  job.slots.shrink_to_fit();
+  job.groups.clear();
   sort_library(groups);
   return true;
 }

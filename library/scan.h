@@ -20,29 +20,38 @@
 
 // One song folder to look into, in folder order, and the song found there.
 struct SongSlot {
-  std::uint32_t group;  // index into ScanJob::group_names
-  Song song;            // its folder is set when the slot is made
-  bool found;           // the folder holds a song file
+  Song song;   // its folder is set when the slot is made
+  bool found;  // the folder holds a song file
+};
+
+// A group folder and its song folders, once it is listed.
+struct ScanGroup {
+  std::string name;
+  std::vector<SongSlot> slots;  // set before the group counts as listed, then kept as is
 };
 
 // Reading is bound by the file system as much as by the processor; more readers than
 // this gain nothing on any machine.
 constexpr unsigned most_scan_readers = 16;
 
-// A scan under way.
+// A scan under way. The calling thread lists the groups in order while the readers read
+// the song files of those listed already, slot after slot in library order.
 struct ScanJob {
-  std::vector<std::string> group_names;   // in folder order
-  std::vector<SongSlot> slots;            // every song folder of every group
-  std::atomic<std::size_t> next_slot{0};  // the next slot a reader takes
-  // Per reader: 1 + the slot whose named song file it is reading, or 0 between files.
-  std::array<std::atomic<std::size_t>, most_scan_readers> reading{};
-  std::atomic<bool> out_of_memory{false};  // a reader could not get the memory it needed
-  unsigned reader_count = 0;               // 0: one per core
+  std::vector<ScanGroup> groups;  // in folder order
+  // Per reader: 1 + the place (group << 32 | slot) of the named song file it is reading,
+  // or 0 between files.
+  std::array<std::atomic<std::uint64_t>, most_scan_readers> reading{};
+  unsigned reader_count = 0;  // 0: one per core
   // Called by a reader with the song file's path before it reads the file (for tests).
   void (*before_read)(const std::string& path) = nullptr;
-  std::mutex mutex;
-  std::condition_variable finished;
-  int readers_left = 0;  // guarded by `mutex`
+  std::mutex mutex;                  // guards the fields below
+  std::condition_variable listed;    // another group is listed
+  std::condition_variable finished;  // every reader has ended
+  std::size_t groups_listed = 0;
+  std::size_t next_group = 0;  // the next slot a reader takes: next_slot of next_group
+  std::size_t next_slot = 0;
+  bool out_of_memory = false;  // the memory needed could not be had
+  int readers_left = 0;
   std::vector<std::jthread> readers;
 };
 
