@@ -13,12 +13,12 @@ namespace {
 constexpr const char* songs_folder = "Songs";
 constexpr const char* error_title = "#ERROR#";
 
-std::string folder_path(const ScanGroup& group, const SongSlot& slot) {
+std::string folder_path(const ScanGroup& group, const Song& song) {
   std::string path = songs_folder;
   path += '/';
   path += group.name;
   path += '/';
-  path += slot.song.folder;
+  path += song.folder;
   return path;
 }
 
@@ -66,20 +66,19 @@ const DirEntry* first_in_format(const std::vector<DirEntry>& files, SongFormat f
 // first .ssc is its companion.
 void read_slot(ScanJob& job, unsigned reader, std::size_t group, std::size_t index,
                FileBuffer& buffer, SongFields& fields) {
-  SongSlot& slot = job.groups[group].slots[index];
-  std::string folder = folder_path(job.groups[group], slot);
+  Song& song = job.groups[group].songs[index];
+  std::string folder = folder_path(job.groups[group], song);
   auto files = search_directory(folder, DirPattern::SongFiles);
   if (!files || files->empty()) return;  // no song file: not a song
   const DirEntry* sm = first_in_format(*files, SongFormat::Sm);
   const DirEntry* ssc = first_in_format(*files, SongFormat::Ssc);
-  slot.song.file = sm ? sm->name : ssc->name;
-  slot.found = true;
+  song.file = sm ? sm->name : ssc->name;
   // The name is set before the slot is shown, and stays as it is until the scan is over.
   job.reading[reader].store(place_of(group, index) + 1, std::memory_order_release);
-  std::string path = folder + '/' + slot.song.file;
+  std::string path = folder + '/' + song.file;
   if (job.before_read) job.before_read(path);
-  read_song(path, slot.song, buffer, fields);
-  if (sm && ssc) slot.song.companion = read_companion(folder, ssc->name, buffer);
+  read_song(path, song, buffer, fields);
+  if (sm && ssc) song.companion = read_companion(folder, ssc->name, buffer);
 }
 
 // Memory ran out: the scan cannot give a whole library. The readers take no more slots
@@ -97,7 +96,7 @@ bool take_slot(ScanJob& job, std::size_t& group, std::size_t& slot) {
   std::unique_lock lock(job.mutex);
   for (;;) {
     while (job.next_group < job.groups_listed &&
-           job.next_slot == job.groups[job.next_group].slots.size()) {
+           job.next_slot == job.groups[job.next_group].songs.size()) {
       ++job.next_group;
       job.next_slot = 0;
     }
@@ -144,11 +143,8 @@ void list_group(ScanJob& job, std::size_t group) {
   auto folders =
       search_directory(std::string(songs_folder) + '/' + listed.name, DirPattern::Folders);
   if (folders) {  // else kept, with no songs
-    listed.slots.reserve(folders->size());
-    for (DirEntry& folder : *folders) {
-      SongSlot& slot = listed.slots.emplace_back();
-      slot.song.folder = std::move(folder.name);
-    }
+    listed.songs.reserve(folders->size());
+    for (DirEntry& folder : *folders) listed.songs.emplace_back().folder = std::move(folder.name);
   }
   std::lock_guard lock(job.mutex);
   job.groups_listed = std::max(job.groups_listed, group + 1);
@@ -210,8 +206,8 @@ std::string scan_progress_path(const ScanJob& job) {
   }
   if (first == 0) return {};
   const ScanGroup& group = job.groups[static_cast<std::size_t>((first - 1) >> 32)];
-  const SongSlot& slot = group.slots[static_cast<std::size_t>((first - 1) & 0xFFFFFFFF)];
-  return folder_path(group, slot) + '/' + slot.song.file;
+  const Song& song = group.songs[static_cast<std::size_t>((first - 1) & 0xFFFFFFFF)];
+  return folder_path(group, song) + '/' + song.file;
 }
 
 bool finish_scan(ScanJob& job, std::vector<SongGroup>& groups) {
@@ -221,12 +217,10 @@ bool finish_scan(ScanJob& job, std::vector<SongGroup>& groups) {
   for (ScanGroup& scanned : job.groups) {
     SongGroup& group = groups.emplace_back();
     group.name = std::move(scanned.name);
-    group.songs.reserve(
-        static_cast<std::size_t>(std::count_if(scanned.slots.begin(), scanned.slots.end(),
-                                               [](const SongSlot& slot) { return slot.found; })));
-    for (SongSlot& slot : scanned.slots)
-      if (slot.found) group.songs.push_back(std::move(slot.song));
-    scanned.slots = {};
+    // The songs stay where they were read; the folders that hold none go.
+    if (std::erase_if(scanned.songs, [](const Song& song) { return song.file.empty(); }) > 0)
+      scanned.songs.shrink_to_fit();
+    group.songs = std::move(scanned.songs);
   }
   job.groups.clear();
   sort_library(groups);

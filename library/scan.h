@@ -18,16 +18,12 @@
 
 #include "library/library.h"
 
-// One song folder to look into, in folder order, and the song found there.
-struct SongSlot {
-  Song song;   // its folder is set when the slot is made
-  bool found;  // the folder holds a song file
-};
-
-// A group folder and its song folders, once it is listed.
+// A group folder and its song folders, once it is listed: one Song per song folder, its
+// folder set when the group is listed and the rest when it is read. A folder without a
+// song file keeps an empty file name and is no song.
 struct ScanGroup {
   std::string name;
-  std::vector<SongSlot> slots;  // set before the group counts as listed, then kept as is
+  std::vector<Song> songs;  // set before the group counts as listed, then kept in place
 };
 
 // Reading is bound by the file system as much as by the processor; more readers than
@@ -35,7 +31,8 @@ struct ScanGroup {
 constexpr unsigned most_scan_readers = 16;
 
 // A scan under way. The calling thread lists the groups in order while the readers read
-// the song files of those listed already, slot after slot in library order.
+// the song files of those listed already, one song folder (slot) after another in
+// library order.
 struct ScanJob {
   std::vector<ScanGroup> groups;  // in folder order
   // Per reader: 1 + the place (group << 32 | slot) of the named song file it is reading,
