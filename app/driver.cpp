@@ -59,8 +59,7 @@ int stop_without_input(CursesSession& session) {
 ScanOutcome scan_with_progress(std::vector<SongGroup>& groups, bool dry_run) {
   ProgressLine progress;
   return scan_songs(
-      groups, [&](const ScanJob& job) { show_progress(progress, scan_progress_path(job)); },
-      !dry_run);
+      groups, [&](ScanJob& job) { show_progress(progress, scan_progress_path(job)); }, !dry_run);
 }
 
 // Selects in advance the charts that the selection flags name, if any were given.

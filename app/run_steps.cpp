@@ -44,8 +44,8 @@ std::optional<RunLock> lock_or_say_why(const std::string& folder) {
   return lock;
 }
 
-ScanOutcome scan_songs(std::vector<SongGroup>& groups,
-                       const std::function<void(const ScanJob&)>& show, bool remove_leftovers) {
+ScanOutcome scan_songs(std::vector<SongGroup>& groups, const std::function<void(ScanJob&)>& show,
+                       bool remove_leftovers) {
   ScanJob job;
   if (!start_scan(job)) return ScanOutcome::Unsearchable;
   while (!wait_for_scan(job, progress_refresh_interval)) show(job);

@@ -25,8 +25,8 @@ enum class ScanOutcome { Read, Unsearchable, OutOfMemory };
 // `remove_leftovers`, the temporary files a killed run left in the song folders are
 // removed on the way: only a run that holds the library's lock may do that, as they may
 // be another run's files being written.
-ScanOutcome scan_songs(std::vector<SongGroup>& groups,
-                       const std::function<void(const ScanJob&)>& show, bool remove_leftovers);
+ScanOutcome scan_songs(std::vector<SongGroup>& groups, const std::function<void(ScanJob&)>& show,
+                       bool remove_leftovers);
 
 // The columns the histogram of the report may fill: $COLUMNS when set to a number, else
 // the terminal's width when the report goes to one, else 80.

@@ -104,10 +104,10 @@ bool scan_for_script(std::vector<SongGroup>& groups, RescaledCharts& rescaled, b
   StatusLine line;
   ScanOutcome scanned = scan_songs(
       groups,
-      [&](const ScanJob& job) {
-        std::size_t read = std::min(job.next_slot.load(), job.slots.size());
-        show_status(line, "Reading song files: " + std::to_string(read) + " of " +
-                              std::to_string(job.slots.size()));
+      [&](ScanJob& job) {
+        ScanCount count = scan_count(job);
+        show_status(line, "Reading song files: " + std::to_string(count.taken) + " of " +
+                              std::to_string(count.folders));
       },
       locked);
   clear_status(line);

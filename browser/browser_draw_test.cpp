@@ -9,6 +9,7 @@
 #include "browser/browser_scroll.h"
 #include "tests/support/library_builder.h"
 #include "tests/support/screen_test.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -240,7 +241,8 @@ TEST_F(BrowserDraw, TwoAndOneLineScreensShowWhatFitsOfTheHelp) {
 
 // The title's 31st column would take half of a wide character: it ends the line.
 TEST_F(BrowserDraw, LongTitleIsCutAtTheRightEdgeWithoutHalfAWideCharacter) {
-  if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
+  if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr)
+    GTEST_SKIP() << skip_reason("no C.UTF-8 locale");
   close_screen();
   open_screen(24, 40);
   std::string title = std::string(30, 'x') + "日本 and on";

@@ -48,7 +48,8 @@ TEST_F(ExamplesTest, GroupsAndSongsComeInCaseInsensitiveOrder) {
       "another Pack: clockwork Heart [Clockwork/Clockwork.sm] Paper Moon [Paper Moon/Paper "
       "Moon.sm]\n"
       "Demo Pack: Afterglow Run [Afterglow Run/Afterglow Run.sm] bright Lights "
-      "[bright-lights/bright-lights.sm] Morning Glide [Morning Glide/steps.sm]\n"
+      "[bright-lights/bright-lights.sm] Lanterns [Lanterns/Lanterns.ssc] Morning Glide "
+      "[Morning Glide/steps.sm] Starfall [Starfall/Starfall.sm]\n"
       "zz Lowercase pack: #ERROR#Broken Song [Broken Song/Broken Song.sm] echoes of Spring "
       "[Echoes/Echoes.sm] Neon Drift [Neon Drift/Neon Drift.sm] Zebra Crossing [Zebra "
       "Crossing/Zebra Crossing.sm]\n",

@@ -12,25 +12,20 @@ namespace {
 
 constexpr const char* songs_folder = "Songs";
 constexpr const char* error_title = "#ERROR#";
-// Reading is bound by the file system as much as by the processor; more readers than
-// this gain nothing on any machine.
-constexpr unsigned most_readers = 16;
 
-std::string folder_path(const ScanJob& job, const SongSlot& slot) {
+std::string folder_path(const ScanGroup& group, const Song& song) {
   std::string path = songs_folder;
   path += '/';
-  path += job.group_names[slot.group];
+  path += group.name;
   path += '/';
-  path += slot.song.folder;
+  path += song.folder;
   return path;
 }
 
-// Makes `slot` the one the progress line shows, unless a later one is shown already.
-void show_slot(ScanJob& job, std::int64_t slot) {
-  std::int64_t shown = job.shown_slot.load(std::memory_order_relaxed);
-  while (shown < slot && !job.shown_slot.compare_exchange_weak(
-                             shown, slot, std::memory_order_release, std::memory_order_relaxed)) {
-  }
+// Where a slot is in the library: its group and its place there, in one number that
+// grows in library order.
+std::uint64_t place_of(std::size_t group, std::size_t slot) {
+  return static_cast<std::uint64_t>(group) << 32 | slot;
 }
 
 // The title, charts, stamp and hash of one song file. A file that cannot be read or
@@ -79,68 +74,103 @@ void note_temp_files(ScanJob& job, const std::string& folder,
 // Looks into one song folder: its song file is the first regular file, in name order,
 // whose name ends in ".sm", or else the first whose name ends in ".ssc". Beside an .sm the
 // first .ssc is its companion.
-void read_slot(ScanJob& job, std::size_t index, FileBuffer& buffer, SongFields& fields) {
-  SongSlot& slot = job.slots[index];
-  std::string folder = folder_path(job, slot);
+void read_slot(ScanJob& job, unsigned reader, std::size_t group, std::size_t index,
+               FileBuffer& buffer, SongFields& fields) {
+  Song& song = job.groups[group].songs[index];
+  std::string folder = folder_path(job.groups[group], song);
   std::vector<std::string> temp_files;
   auto files = search_directory(folder, DirPattern::SongFiles, &temp_files);
   if (!temp_files.empty()) note_temp_files(job, folder, temp_files);
   if (!files || files->empty()) return;  // no song file: not a song
   const DirEntry* sm = first_in_format(*files, SongFormat::Sm);
   const DirEntry* ssc = first_in_format(*files, SongFormat::Ssc);
-  slot.song.file = sm ? sm->name : ssc->name;
-  slot.found = true;
-  show_slot(job, static_cast<std::int64_t>(index));
-  read_song(folder + '/' + slot.song.file, slot.song, buffer, fields);
-  if (sm && ssc) slot.song.companion = read_companion(folder, ssc->name, buffer);
+  song.file = sm ? sm->name : ssc->name;
+  // The name is set before the slot is shown, and stays as it is until the scan is over.
+  job.reading[reader].store(place_of(group, index) + 1, std::memory_order_release);
+  std::string path = folder + '/' + song.file;
+  if (job.before_read) job.before_read(path);
+  read_song(path, song, buffer, fields);
+  if (sm && ssc) song.companion = read_companion(folder, ssc->name, buffer);
+}
+
+// Memory ran out: the scan cannot give a whole library. The readers take no more slots
+// and the caller learns it from finish_scan.
+void give_up_for_memory(ScanJob& job) {
+  std::lock_guard lock(job.mutex);
+  job.out_of_memory = true;
+  job.groups_listed = job.next_group = job.groups.size();
+  job.listed.notify_all();
+}
+
+// Takes the next slot in library order, waiting while its group is being listed. False
+// when every slot is taken.
+bool take_slot(ScanJob& job, std::size_t& group, std::size_t& slot) {
+  std::unique_lock lock(job.mutex);
+  for (;;) {
+    while (job.next_group < job.groups_listed &&
+           job.next_slot == job.groups[job.next_group].songs.size()) {
+      ++job.next_group;
+      job.next_slot = 0;
+    }
+    if (job.next_group == job.groups.size()) return false;
+    if (job.next_group < job.groups_listed) {
+      group = job.next_group;
+      slot = job.next_slot++;
+      return true;
+    }
+    job.listed.wait(lock);
+  }
 }
 
 // Takes slots one after another until none is left or `deadline` has passed; true when
 // none is left.
-bool read_slots(ScanJob& job, std::chrono::steady_clock::time_point deadline) {
+bool read_slots(ScanJob& job, unsigned reader, std::chrono::steady_clock::time_point deadline) {
   FileBuffer buffer;
   SongFields fields;
-  for (;;) {
-    std::size_t index = job.next_slot.fetch_add(1, std::memory_order_relaxed);
-    if (index >= job.slots.size()) return true;
+  std::size_t group = 0, slot = 0;
+  while (take_slot(job, group, slot)) {
     try {
-      read_slot(job, index, buffer, fields);
+      read_slot(job, reader, group, slot, buffer, fields);
     } catch (const std::bad_alloc&) {
-      // Memory ran out: the scan cannot give a whole library. Every reader stops at its
-      // next slot and the caller learns it from finish_scan.
-      job.out_of_memory.store(true, std::memory_order_relaxed);
-      job.next_slot.store(job.slots.size(), std::memory_order_relaxed);
-      return true;
+      give_up_for_memory(job);
     }
-    if (std::chrono::steady_clock::now() >= deadline)
-      return job.next_slot.load() >= job.slots.size();
+    job.reading[reader].store(0, std::memory_order_relaxed);
+    if (std::chrono::steady_clock::now() >= deadline) {
+      std::lock_guard lock(job.mutex);
+      return job.next_group == job.groups.size();
+    }
   }
+  return true;
 }
 
-void run_reader(ScanJob& job) {
-  read_slots(job, std::chrono::steady_clock::time_point::max());
+void run_reader(ScanJob& job, unsigned reader) {
+  read_slots(job, reader, std::chrono::steady_clock::time_point::max());
   std::lock_guard lock(job.mutex);
   if (--job.readers_left == 0) job.finished.notify_all();
 }
 
-void list_group(ScanJob& job, std::uint32_t group) {
-  std::string path = std::string(songs_folder) + '/' + job.group_names[group];
-  auto folders = search_directory(path, DirPattern::Folders);
-  if (!folders) return;  // kept, with no songs
-  for (DirEntry& folder : *folders) {
-    SongSlot& slot = job.slots.emplace_back();
-    slot.group = group;
-    slot.song.folder = std::move(folder.name);
+// Lists the song folders of `group` and lets the readers take them.
+void list_group(ScanJob& job, std::size_t group) {
+  ScanGroup& listed = job.groups[group];
+  auto folders =
+      search_directory(std::string(songs_folder) + '/' + listed.name, DirPattern::Folders);
+  if (folders) {  // else kept, with no songs
+    listed.songs.reserve(folders->size());
+    for (DirEntry& folder : *folders) listed.songs.emplace_back().folder = std::move(folder.name);
   }
+  std::lock_guard lock(job.mutex);
+  job.groups_listed = std::max(job.groups_listed, group + 1);
+  job.listed.notify_all();
 }
 
 void start_readers(ScanJob& job) {
   unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  std::size_t wanted = std::min<std::size_t>({cores, most_readers, job.slots.size()});
+  unsigned count = job.reader_count > 0 ? job.reader_count : cores;
+  std::size_t wanted = std::min(count, most_scan_readers);
   std::lock_guard lock(job.mutex);
-  for (std::size_t i = 0; i < wanted; ++i) {
+  for (unsigned reader = 0; reader < wanted; ++reader) {
     try {
-      job.readers.emplace_back([&job] { run_reader(job); });
+      job.readers.emplace_back([&job, reader] { run_reader(job, reader); });
     } catch (const std::system_error&) {
       break;  // the readers that did start do the work; with none, the caller does
     }
@@ -159,44 +189,64 @@ void sort_by(std::vector<T>& array, KeyOf key_of) {
 }  // namespace
 
 bool start_scan(ScanJob& job) {
-  auto groups = search_directory(songs_folder, DirPattern::Folders);
-  if (!groups) return false;
-  for (DirEntry& group : *groups) job.group_names.push_back(std::move(group.name));
-  for (std::size_t g = 0; g < job.group_names.size(); ++g)
-    list_group(job, static_cast<std::uint32_t>(g));
+  auto names = search_directory(songs_folder, DirPattern::Folders);
+  if (!names) return false;
+  job.groups.reserve(names->size());
+  for (DirEntry& name : *names) job.groups.push_back(ScanGroup{std::move(name.name), {}});
   start_readers(job);
+  // The readers start on the first group as soon as it is listed, while this thread lists
+  // the rest.
+  try {
+    for (std::size_t group = 0; group < job.groups.size(); ++group) list_group(job, group);
+  } catch (const std::bad_alloc&) {
+    give_up_for_memory(job);
+  }
   return true;
 }
 
 bool wait_for_scan(ScanJob& job, std::chrono::milliseconds wait) {
-  if (job.readers.empty()) return read_slots(job, std::chrono::steady_clock::now() + wait);
+  if (job.readers.empty()) return read_slots(job, 0, std::chrono::steady_clock::now() + wait);
   std::unique_lock lock(job.mutex);
   return job.finished.wait_for(lock, wait, [&job] { return job.readers_left == 0; });
 }
 
 std::string scan_progress_path(const ScanJob& job) {
-  std::int64_t shown = job.shown_slot.load(std::memory_order_acquire);
-  if (shown < 0) return {};
-  const SongSlot& slot = job.slots[static_cast<std::size_t>(shown)];
-  return folder_path(job, slot) + '/' + slot.song.file;
+  std::uint64_t first = 0;  // 1 + the place, as the readers keep it
+  for (const std::atomic<std::uint64_t>& reading : job.reading) {
+    std::uint64_t place = reading.load(std::memory_order_acquire);
+    if (place != 0 && (first == 0 || place < first)) first = place;
+  }
+  if (first == 0) return {};
+  const ScanGroup& group = job.groups[static_cast<std::size_t>((first - 1) >> 32)];
+  const Song& song = group.songs[static_cast<std::size_t>((first - 1) & 0xFFFFFFFF)];
+  return folder_path(group, song) + '/' + song.file;
+}
+
+ScanCount scan_count(ScanJob& job) {
+  std::lock_guard lock(job.mutex);
+  ScanCount count;
+  for (std::size_t group = 0; group < job.groups_listed; ++group) {
+    std::size_t songs = job.groups[group].songs.size();
+    count.folders += songs;
+    if (group < job.next_group) count.taken += songs;
+  }
+  if (job.next_group < job.groups_listed) count.taken += job.next_slot;
+  return count;
 }
 
 bool finish_scan(ScanJob& job, std::vector<SongGroup>& groups) {
   job.readers.clear();  // every reader has ended; this joins them
-  if (job.out_of_memory.load(std::memory_order_relaxed)) return false;
-  std::vector<std::size_t> song_counts(job.group_names.size());
-  for (const SongSlot& slot : job.slots)
-    if (slot.found) ++song_counts[slot.group];
-  groups.reserve(job.group_names.size());
-  for (std::size_t g = 0; g < job.group_names.size(); ++g) {
+  if (job.out_of_memory) return false;
+  groups.reserve(job.groups.size());
+  for (ScanGroup& scanned : job.groups) {
     SongGroup& group = groups.emplace_back();
-    group.name = std::move(job.group_names[g]);
-    group.songs.reserve(song_counts[g]);
+    group.name = std::move(scanned.name);
+    // The songs stay where they were read; the folders that hold none go.
+    if (std::erase_if(scanned.songs, [](const Song& song) { return song.file.empty(); }) > 0)
+      scanned.songs.shrink_to_fit();
+    group.songs = std::move(scanned.songs);
   }
-  for (SongSlot& slot : job.slots)
-    if (slot.found) groups[slot.group].songs.push_back(std::move(slot.song));
-  job.slots.clear();
-  job.slots.shrink_to_fit();
+  job.groups.clear();
   sort_library(groups);
   return true;
 }

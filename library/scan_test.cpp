@@ -5,13 +5,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include "tests/support/temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 // A scratch library: files are written under <temp>/Songs, and the scan runs there.
 struct ScanTest : testing::Test {
@@ -124,9 +128,56 @@ TEST_F(ScanTest, FailsOnlyWhenSongsCannotBeListed) {
   EXPECT_TRUE(groups.empty());
 }
 
+// Readers are held on these song files, as on a slow network mount, until they may go
+// on; the first file also waits until a second one is started, so that both readers read.
+std::vector<std::string> held_files;
+std::atomic<std::size_t> files_started{0};
+std::atomic<std::size_t> readers_held{0};
+std::atomic<bool> held_files_may_go{false};
+void hold_files(const std::string& path) {
+  ++files_started;
+  while (path == "Songs/g/a/x.sm" && files_started < 2) std::this_thread::sleep_for(1ms);
+  if (std::find(held_files.begin(), held_files.end(), path) == held_files.end()) return;
+  ++readers_held;
+  while (!held_files_may_go) std::this_thread::sleep_for(1ms);
+}
+
+// Two readers: while one is held on a file, the other reads on past it until it is held
+// too or runs out of files. The line shows the first held file in library order, not a
+// later one nor the last one the other reader read.
+TEST_F(ScanTest, ProgressShowsTheFirstFileStillBeingRead) {
+  for (std::string name : {"a", "b", "c", "d", "e"}) song("g/" + name + "/x.sm", titled(name));
+  WorkingDir here(dir.path);
+  using Files = std::vector<std::string>;
+  for (const Files& held : {Files{"Songs/g/a/x.sm", "Songs/g/d/x.sm"}, Files{"Songs/g/e/x.sm"}}) {
+    held_files = held;
+    files_started = readers_held = 0;
+    held_files_may_go = false;
+    ScanJob job;
+    job.reader_count = 2;
+    job.before_read = hold_files;
+    ASSERT_TRUE(start_scan(job));
+    auto readers_left = [&job] {
+      std::lock_guard lock(job.mutex);
+      return static_cast<std::size_t>(job.readers_left);
+    };
+    auto give_up = std::chrono::steady_clock::now() + 10s;
+    while (readers_held < held.size() || readers_left() > held.size()) {
+      ASSERT_LT(std::chrono::steady_clock::now(), give_up);
+      std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_EQ(held[0], scan_progress_path(job));
+    held_files_may_go = true;
+    while (!wait_for_scan(job, 10ms)) ASSERT_LT(std::chrono::steady_clock::now(), give_up);
+    std::vector<SongGroup> groups;
+    ASSERT_TRUE(finish_scan(job, groups));
+    EXPECT_EQ(5u, groups[0].songs.size());
+  }
+}
+
 TEST(ScanCorpus, ReadsTheRealLibrary) {
   std::string corpus = corpus_dir();
-  if (corpus.empty()) GTEST_SKIP() << "../shared/corpus is absent: no real library to scan";
+  if (corpus.empty()) GTEST_SKIP() << skip_reason("../shared/corpus is absent: no library to scan");
   WorkingDir here(corpus);
   std::vector<SongGroup> groups;
   ASSERT_TRUE(scan_library(groups));

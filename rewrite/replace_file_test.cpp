@@ -185,7 +185,8 @@ TEST_F(ReplaceFile, AWriteThatFailsHalfwayLeavesTheOriginalAndNoTemporaryFile) {
 // the file in that group with its setgid bit; a setuid or setgid bit whose owner or group
 // cannot be given (not in that group any more) leaves the file as it was.
 TEST_F(ReplaceFile, KeepsTheGroupWhenOnlyTheGroupMayBeGiven) {
-  if (geteuid() != 0) GTEST_SKIP() << "needs root to set up a user with a second group";
+  if (geteuid() != 0)
+    GTEST_SKIP() << skip_reason("needs root to set up a user with a second group");
   constexpr gid_t song_group = 4242;  // any group id will do; it need not have a name
   uid_t nobody = getpwnam("nobody")->pw_uid;
   ASSERT_EQ(0, chown(dir.path.c_str(), nobody, 0));

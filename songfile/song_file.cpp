@@ -31,19 +31,22 @@ void grow(FileBuffer& buffer, std::size_t capacity) {
 }
 
 // Reads until the end of the file; the file may have grown since it was measured, and
-// one spare byte tells that at once.
+// one spare byte tells that at once. A regular file gives fewer bytes than asked only at
+// its end, so the usual file takes one read, not a second one that gives nothing.
 bool read_all(int fd, FileBuffer& buffer, std::size_t expected) {
   buffer.size = 0;
   if (buffer.capacity < expected + 1) grow(buffer, expected + 1);
   for (;;) {
     if (buffer.size == buffer.capacity) grow(buffer, buffer.capacity * 2);
-    ssize_t got = read(fd, buffer.bytes.get() + buffer.size, buffer.capacity - buffer.size);
+    std::size_t wanted = buffer.capacity - buffer.size;
+    ssize_t got = read(fd, buffer.bytes.get() + buffer.size, wanted);
     if (got == 0) return true;
     if (got < 0) {
       if (errno == EINTR) continue;
       return false;
     }
     buffer.size += static_cast<std::size_t>(got);
+    if (static_cast<std::size_t>(got) < wanted && buffer.size >= expected) return true;
   }
 }
 

@@ -106,24 +106,21 @@ bool pass_whitespace(TokenReader& in) {
 }
 
 #if defined(__SSE2__)
-// The position of the first ',', ':' or ';' at or after `from`, or the end. Note data
-// runs for many bytes between separators, so sixteen bytes are looked at in one go.
-std::size_t find_separator(std::string_view text, std::size_t from) {
+// The position of the first byte at or after `from` that is one of `wanted`, or the end;
+// sixteen bytes are looked at in one go.
+template <char... wanted>
+std::size_t find_any_of(std::string_view text, std::size_t from) {
   const char* bytes = text.data();
   std::size_t size = text.size();
-  const __m128i commas = _mm_set1_epi8(',');
-  const __m128i colons = _mm_set1_epi8(':');
-  const __m128i semicolons = _mm_set1_epi8(';');
   while (size - from >= 16) {
     __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + from));
-    __m128i found =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, commas), _mm_cmpeq_epi8(chunk, colons)),
-                     _mm_cmpeq_epi8(chunk, semicolons));
+    __m128i found = _mm_setzero_si128();
+    ((found = _mm_or_si128(found, _mm_cmpeq_epi8(chunk, _mm_set1_epi8(wanted)))), ...);
     unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(found));
     if (mask != 0) return from + static_cast<std::size_t>(std::countr_zero(mask));
     from += 16;
   }
-  while (from < size && !is_separator(bytes[from])) ++from;
+  while (from < size && ((bytes[from] != wanted) && ...)) ++from;
   return from;
 }
 #else
@@ -144,22 +141,49 @@ std::uint64_t flag_bytes_equal(std::uint64_t word, char c) {
   return (x - ones) & ~x & highs;
 }
 
-// The position of the first ',', ':' or ';' at or after `from`, or the end. Note data
-// runs for many bytes between separators, so eight bytes are looked at in one go.
-std::size_t find_separator(std::string_view text, std::size_t from) {
+// The position of the first byte at or after `from` that is one of `wanted`, or the end;
+// eight bytes are looked at in one go.
+template <char... wanted>
+std::size_t find_any_of(std::string_view text, std::size_t from) {
   const char* bytes = text.data();
   std::size_t size = text.size();
   while (size - from >= 8) {
     std::uint64_t word = load_eight_bytes(bytes + from);
-    std::uint64_t flags =
-        flag_bytes_equal(word, ',') | flag_bytes_equal(word, ':') | flag_bytes_equal(word, ';');
+    std::uint64_t flags = (flag_bytes_equal(word, wanted) | ...);
     if (flags != 0) return from + std::countr_zero(flags) / 8;
     from += 8;
   }
-  while (from < size && !is_separator(bytes[from])) ++from;
+  while (from < size && ((bytes[from] != wanted) && ...)) ++from;
   return from;
 }
 #endif
+
+// The position of the first ',', ':' or ';' at or after `from`, or the end. Note data
+// runs for many bytes between separators.
+std::size_t find_separator(std::string_view text, std::size_t from) {
+  return find_any_of<',', ':', ';'>(text, from);
+}
+
+// Most of every song file is note data, of which the walk between tags needs nothing, so
+// it is passed over many stretches (from one separator to the next) at a time. A stretch
+// with no '#' or '/' in it holds no tag and no comment: a white-space run and a value at
+// most (a byte-order mark there only moves where one starts). Neither reaches the text
+// limit where every block of half the limit holds a separator, since a run of the whole
+// limit would hold a whole block. So from `pos`, a token start, everything before the
+// first '#' or '/', or before the first block without a separator, is passed over at
+// once, up to the start of the stretch that holds it, where the token-level walk goes on.
+std::size_t pass_plain_stretches(std::string_view text, std::size_t pos) {
+  constexpr std::size_t block = text_limit / 2;
+  std::size_t end = find_any_of<'#', '/'>(text, pos);
+  for (std::size_t checked = pos; end - checked >= block; checked += block) {
+    if (find_separator(text, checked) >= checked + block) {
+      end = checked;
+      break;
+    }
+  }
+  while (end > pos && !is_separator(text[end - 1])) --end;  // back to the stretch's start
+  return end;
+}
 
 // Anything up to the next ',', ':', ';' or the end, line breaks included.
 bool pass_value(TokenReader& in) {
@@ -243,6 +267,7 @@ std::optional<Token> next_significant_token(TokenReader& in) {
 // over (its limits checked), with no token made: that is most of every song file.
 std::optional<Token> next_tag(TokenReader& in) {
   while (!in.failed) {
+    in.pos = pass_plain_stretches(in.text, in.pos);
     CharClass start = next_start(in);
     if (in.pos >= in.text.size()) return std::nullopt;
     bool passed = true;

@@ -1,5 +1,5 @@
 # tests/driver_test.sh: the whole run end to end: the error screens, an empty library and
-# a real library reaching the final prompt.
+# the demo library reaching the final prompt.
 source "$(dirname "$0")/e2e_lib.sh"
 
 restart() {
@@ -58,27 +58,25 @@ send Enter
 expect_exit_status 0
 rmdir "$work/Songs"
 
-# A real library with nothing selected: nothing is written.
-if [ -n "$RERATE_CORPUS_DIR" ] && [ -d "$RERATE_CORPUS_DIR/Songs" ]; then
-  copy_corpus
-  restart
-  wait_for_line 0 "+[ ] Community Mix (24 songs)"
-  finish_with_default_scale
-  wait_for_text "Press Enter to continue"
-  [ "$(screen | grep -c .)" -eq 1 ] || fail "a run with nothing selected reported something"
-  send Enter
-  expect_exit_status 0
-  diff -r "$RERATE_CORPUS_DIR/Songs" "$work/Songs" >/dev/null || fail "an unselected library changed"
+# A library with nothing selected: nothing is written.
+copy_examples
+restart
+wait_for_line 0 "+[ ] another Pack (2 songs)"
+finish_with_default_scale
+wait_for_text "Press Enter to continue"
+[ "$(screen | grep -c .)" -eq 1 ] || fail "a run with nothing selected reported something"
+send Enter
+expect_exit_status 0
+diff -r "$RERATE_SOURCE_DIR/examples/Songs" "$work/Songs" >/dev/null ||
+  fail "an unselected library changed"
 
-  # The keyboard input ends on the options screen, every chart selected: status 1, the
-  # message, and no file written.
-  stop_tool
-  printf 'a\033[15~' > "$work/keys"
-  start_tool "$work" bash -c 'exec "$0" < keys'
-  wait_for_text "rerate: keyboard input ended; no song file was changed"
-  expect_exit_status 1
-  diff -r "$RERATE_CORPUS_DIR/Songs" "$work/Songs" >/dev/null || fail "a file changed without input"
-else
-  echo "SKIP part: ../shared/corpus is absent, the real-library run is not checked"
-fi
+# The keyboard input ends on the options screen, every chart selected: status 1, the
+# message, and no file written.
+stop_tool
+printf 'a\033[15~' > "$work/keys"
+start_tool "$work" bash -c 'exec "$0" < keys'
+wait_for_text "rerate: keyboard input ended; no song file was changed"
+expect_exit_status 1
+diff -r "$RERATE_SOURCE_DIR/examples/Songs" "$work/Songs" >/dev/null ||
+  fail "a file changed without input"
 echo ok

@@ -1,16 +1,15 @@
-# tests/rewrite_double_test.sh: only the Double charts of a copy of the corpus selected,
-# with a divisor per mode and per difficulty; Single charts stay as they were.
+# tests/rewrite_double_test.sh: only the Double charts of a copy of the demo library
+# selected, with a divisor per mode and per difficulty; Single charts stay as they were.
 source "$(dirname "$0")/e2e_lib.sh"
 source "$(dirname "$0")/support/rewrite_e2e.sh"
-require_corpus
 require_python
-copy_corpus
+copy_examples
 keep_original
 
 start_tool
-wait_for_line 0 "+[ ] Community Mix (24 songs)"
+wait_for_line 0 "+[ ] another Pack (2 songs)"
 send d
-wait_for_line 3 "+[*] HARDCORE NEZUMBxC (3 songs)"
+wait_for_line 2 "+[*] zz Lowercase pack (4 songs)"
 # Both options on, then Continue.
 finish_browser_with_options Enter
 wait_for_line 0 "[Y] Use different multiplier for Single/Double"
@@ -26,9 +25,9 @@ for i in 0 1 2 3 4 5; do set_scale_screen Double "${difficulties[i]}" "${double_
 wait_for_text "Press Enter to continue"
 save_report
 
-expect_report_line "Rewriting Songs/HARDCORE NEZUMBxC/My Heart Bleeds/My Heart Bleeds.sm..."
-expect_report_line " - Double Hard (15 -> 9)"
-expect_report_line " - Double Easy (9 -> 8)"
+expect_report_line "Rewriting Songs/another Pack/Clockwork/Clockwork.sm..."
+expect_report_line " - Double Hard (9 -> 6)"
+expect_report_line " - Double Easy (4 -> 3)"
 ! grep -q "^ - Single" "$work/report.txt" || fail "a Single chart was converted"
 ! grep -q "^Failed to write to" "$work/report.txt" || fail "a song file could not be written"
 

@@ -3,11 +3,10 @@
 # an unprivileged user, since the superuser may write any file.
 source "$(dirname "$0")/e2e_lib.sh"
 source "$(dirname "$0")/support/rewrite_e2e.sh"
-require_corpus
 require_python
-copy_corpus
+copy_examples
 
-locked="Songs/Easy As Pie 2/Calcutta/Calcutta.sm"
+locked="Songs/Demo Pack/Morning Glide/steps.sm"
 as_user=()
 if [ "$(id -u)" = 0 ]; then
   command -v setpriv >/dev/null || skip "setpriv is needed to run the tool as an unprivileged user"
@@ -21,9 +20,9 @@ chmod a-w "$work/$locked"
 keep_original
 
 start_tool "$work" "${as_user[@]}"
-wait_for_line 0 "+[ ] Community Mix (24 songs)"
+wait_for_line 0 "+[ ] another Pack (2 songs)"
 send a
-wait_for_line 0 "+[Y] Community Mix (24 songs)"
+wait_for_line 0 "+[Y] another Pack (2 songs)"
 finish_browser_with_options Up Enter
 wait_for_line 1 "< 1.5 >"
 send Enter
@@ -31,7 +30,7 @@ wait_for_text "Press Enter to continue"
 save_report
 
 expect_report_line "Failed to write to $locked"
-expect_report_line "Rewriting Songs/Easy As Pie 2/Hanky Panky/Hanky Panky.sm..."
+expect_report_line "Rewriting Songs/Demo Pack/Starfall/Starfall.sm..."
 [ "$(grep -c '^Failed to write to' "$work/report.txt")" = 1 ] ||
   fail "more than one song file failed"
 grep -A1 -xF "Failed to write to $locked" "$work/report.txt" | tail -n 1 | grep -q '^Rewriting ' ||

@@ -1,8 +1,7 @@
 # tests/screens_test.sh: the browser in a terminal resized while browsing, on a copy of
 # the demo library, and leaving it with q without changing a file.
 source "$(dirname "$0")/e2e_lib.sh"
-: "${RERATE_SOURCE_DIR:?RERATE_SOURCE_DIR must name the source folder}"
-cp -R "$RERATE_SOURCE_DIR/examples/Songs" "$work/Songs"
+copy_examples
 
 help_keys="(Left/Right) Collapse/expand, (Space/Enter) Select, (F5) Done"
 help_toggles="Toggle (A)ll, (S)ingle, (D)ouble"

@@ -165,8 +165,7 @@ diff -r keys/Songs preselected/Songs && diff -r keys/Songs flags/Songs && ! diff
   fail "the keys, the preselection and the options did not write the same bytes"
 
 # The corpus, when it is there: each kind of selection on real files, .sm and .ssc.
-[ -d "$RERATE_CORPUS_DIR/Songs" ] && [ -d "${RERATE_CORPUS_SSC_DIR:-}/Songs" ] ||
-  skip "../shared/corpus or corpus-ssc is absent: only the generated library was checked"
+end_without_corpus "$RERATE_CORPUS_DIR" "$RERATE_CORPUS_SSC_DIR"
 mkdir -p corpus/Songs
 cp -R "$RERATE_CORPUS_DIR/Songs/." "$RERATE_CORPUS_SSC_DIR/Songs/." corpus/Songs/
 chmod -R u+w corpus

@@ -1,6 +1,7 @@
 // tests/support/temp_dir.cpp: scratch folders and files for tests.
 #include "tests/support/temp_dir.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -43,6 +44,14 @@ WorkingDir::WorkingDir(const std::string& path) : previous(fs::current_path().st
 }
 
 WorkingDir::~WorkingDir() { fs::current_path(previous); }
+
+std::string skip_reason(const std::string& reason) {
+  const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
+  if (const char* log = std::getenv("RERATE_SKIP_LOG"); log != nullptr && test != nullptr)
+    std::ofstream(log, std::ios::app)
+        << test->test_suite_name() << '.' << test->name() << ": " << reason << '\n';
+  return reason;
+}
 
 std::string corpus_dir() {
   const char* from_env = std::getenv("RERATE_CORPUS_DIR");

@@ -27,6 +27,10 @@ struct WorkingDir {
   ~WorkingDir();
 };
 
+// Writes why the running test is skipped to the file ctest prints after its summary
+// ($RERATE_SKIP_LOG), and gives the reason back: GTEST_SKIP() << skip_reason("...").
+std::string skip_reason(const std::string& reason);
+
 // The corpus of real song files beside the project, or empty when it is absent.
 std::string corpus_dir();
 
