@@ -134,6 +134,12 @@ TEST_F(SmallLibraryTest, AJournalChangesOnlyMeterDigitsInsideTheSongsFolderBesid
        "Not restored: the rest of the journal (line 12 is too long)"},
       {at(dir.path + "/Songs/G/B/b.sm", b) + "file 2 Songs/G/C/c",
        "Restored " + dir.path + "/Songs/G/B/b.sm"},
+      {header + journal_entry([&] {  // entries are numbered in order, from 1
+         JournalFile skipped = b;
+         skipped.number = 2;
+         return skipped;
+       }()),
+       "Not restored: the rest of the journal (line 12 cannot be read)"},
       {text + "garbage\nfile 5 x\n",
        "Not restored: the rest of the journal (line 36 cannot be read)"},
   };
