@@ -47,8 +47,8 @@ constexpr const char* usage =
     "  --no-rewrite  leave out the rewrite (it writes a copy of the whole library)\n";
 
 constexpr const char* marker_file = "rerate-bench-library.txt";
-constexpr double scan_to_floor_limit = 2.0;
-constexpr std::uint64_t peak_memory_limit = 64ull << 20;
+constexpr double scan_to_floor_limit = 1.5;
+constexpr std::uint64_t peak_memory_limit = 32ull << 20;
 constexpr double memory_per_song_limit = 2048;
 constexpr double rewrite_to_copy_limit = 3.0;
 constexpr double rewrite_seconds_limit = 10.0;
@@ -362,9 +362,9 @@ int run_benchmark(const Options& options, const LibraryFolder& folder) {
   std::printf("\ntargets:\n");
   std::printf("  every song file found:             %s (%d of %d)\n", verdict(complete),
               first.songs, survey.files);
-  std::printf("  first frame <= 2 x floor:          %s (best %.3f s / best %.3f s = %.2f)\n",
+  std::printf("  first frame <= 1.5 x floor:        %s (best %.3f s / best %.3f s = %.2f)\n",
               verdict(time_ok), best_scan, best_floor, best_scan / best_floor);
-  std::printf("  peak memory <= 64 MB:              %s (%.1f MB)\n", verdict(peak_ok),
+  std::printf("  peak memory <= 32 MB:              %s (%.1f MB)\n", verdict(peak_ok),
               megabytes(peak));
   std::printf("  memory per song <= 2 KB:           %s (%.0f bytes)\n", verdict(per_song_ok),
               per_song);

@@ -224,6 +224,14 @@ void mark_rescaled_charts(std::vector<SongGroup>& groups, RescaledCharts& rescal
   marking.state.assign(marking.keys.size(), SongState::Open);
   marking.open = marking.keys.size();
   if (marking.open == 0) return;
+  // At most every chart is marked: room for that once, rather than the copies of a growing
+  // table (the pages of a fresh block are what costs here).
+  std::size_t charts = 0;
+  for (const SongKey& key : marking.keys)
+    charts += groups[static_cast<std::size_t>(key.group)]
+                  .songs[static_cast<std::size_t>(key.song)]
+                  .charts.size();
+  rescaled.charts.reserve(charts);
   for (const FoundJournal& journal : journals_newest_first(".")) {
     read_one_journal(marking, journal);
     if (marking.open == 0) break;
