@@ -160,12 +160,8 @@ int run_phases(Phase& phase, const RunChoices& choices) {
   end_curses(session);
 
   phase = Phase::Rewriting;
-  RewriteSettings settings;
-  settings.dry_run = choices.dry_run;
-  settings.report_width = report_width();
-  settings.rescaled = &rescaled;
-  settings.library_folder = choices.library_folder;
-  RewriteOutcome outcome = rewrite_library(groups, table, stdout, settings);
+  RewriteOutcome outcome = rewrite_library(
+      groups, table, stdout, report_settings(choices.dry_run, rescaled, choices.library_folder));
   lock.reset();  // the library is settled: another run need not wait for the Enter below
   return end_of_rewrite(outcome, true, choices.dry_run);
 }

@@ -54,12 +54,20 @@ ScanOutcome scan_songs(std::vector<SongGroup>& groups, const std::function<void(
   return ScanOutcome::Read;
 }
 
-int report_width() {
-  const char* columns = std::getenv("COLUMNS");
-  if (columns != nullptr && std::atoi(columns) > 0) return std::atoi(columns);
+RewriteSettings report_settings(bool dry_run, const RescaledCharts& rescaled,
+                                const std::string& library) {
+  RewriteSettings settings;
+  settings.dry_run = dry_run;
+  settings.report_width = 80;
   struct winsize size {};
-  if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
-  return 80;
+  const char* columns = std::getenv("COLUMNS");
+  if (columns != nullptr && std::atoi(columns) > 0)
+    settings.report_width = std::atoi(columns);
+  else if (ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0)
+    settings.report_width = size.ws_col;
+  settings.rescaled = &rescaled;
+  settings.library_folder = library;
+  return settings;
 }
 
 int report_unwritten(int error, const char* run, const std::optional<std::string>& journal) {

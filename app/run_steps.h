@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "library/scan.h"
+#include "rewrite/rescaled.h"
 #include "rewrite/rewriter.h"
 #include "rewrite/run_lock.h"
 
@@ -28,9 +29,13 @@ enum class ScanOutcome { Read, Unsearchable, OutOfMemory };
 ScanOutcome scan_songs(std::vector<SongGroup>& groups, const std::function<void(ScanJob&)>& show,
                        bool remove_leftovers);
 
-// The columns the histogram of the report may fill: $COLUMNS when set to a number, else
-// the terminal's width when the report goes to one, else 80.
-int report_width();
+// The settings of a rewrite (or dry run) whose report goes to standard output: the
+// histogram as wide as $COLUMNS when set to a number, else the terminal's width when the
+// report goes to one, else 80; the charts rescaled before named from `rescaled`; the
+// undo line naming the journal from the folder rerate was started in (`library`, the DIR
+// given, or empty).
+RewriteSettings report_settings(bool dry_run, const RescaledCharts& rescaled,
+                                const std::string& library);
 
 // Ends a run whose report could not be written: one line on standard error.
 int report_unwritten(int error, const char* run, const std::optional<std::string>& journal);

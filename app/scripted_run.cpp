@@ -140,12 +140,8 @@ int run_scripted_rescale(const CommandLine& line) {
       return std::fflush(stdout) == 0 ? 0 : 1;
     }
     phase = Phase::Rewriting;
-    RewriteSettings settings;
-    settings.dry_run = line.dry_run;
-    settings.report_width = report_width();
-    settings.rescaled = &rescaled;
-    settings.library_folder = line.library;
-    RewriteOutcome outcome = rewrite_with_progress(groups, table, counts.files, settings);
+    RewriteOutcome outcome = rewrite_with_progress(
+        groups, table, counts.files, report_settings(line.dry_run, rescaled, line.library));
     return end_of_rewrite(outcome, false, line.dry_run);
   });
 }
