@@ -59,7 +59,6 @@ int run_scan_child() {
   mark_rescaled_charts(groups, rescaled);
   run.marking_seconds = now_seconds() - marking;
   run.marking_cpu = cpu_seconds() - marking_cpu;
-  run.rescaled = static_cast<int>(rescaled.charts.size());
   BrowserState state = make_browser_state(groups, getmaxy(stdscr) - 3);
   set_up_colours();
   settle_scroll(state);
@@ -71,6 +70,7 @@ int run_scan_child() {
     run.songs += static_cast<int>(group.songs.size());
     for (const Song& song : group.songs) {
       run.charts += static_cast<int>(song.charts.size());
+      for (const Chart& chart : song.charts) run.rescaled += chart.rescaled ? 1 : 0;
       if (song.title->starts_with("#ERROR#")) ++run.error_titles;
     }
   }

@@ -31,12 +31,11 @@ enum class SongState : std::uint8_t {
   Resolved,  // a journal wrote its bytes and the file took its place: no older one counts
 };
 
-// A song an entry of the journal being read claimed, with the charts it marked there.
+// A song an entry of the journal being read claimed, with the record of its marks.
 struct Claim {
   std::size_t key;
-  int file;           // the entry's number in the journal
-  std::size_t first;  // its charts in RescaledCharts::charts: [first, end)
-  std::size_t end;
+  int file;            // the entry's number in the journal
+  std::size_t record;  // in RescaledCharts::songs
 };
 
 struct Marking {
@@ -60,6 +59,15 @@ std::vector<SongKey> songs_by_hash(const std::vector<SongGroup>& groups) {
   return keys;
 }
 
+// An entry of RescaledCharts::old_meters at `at`: the chart it marks, and its size.
+std::size_t entry_chart(std::string_view bytes, std::size_t at) {
+  return std::size_t{static_cast<unsigned char>(bytes[at])} |
+         std::size_t{static_cast<unsigned char>(bytes[at + 1])} << 8;
+}
+std::size_t entry_size(std::string_view bytes, std::size_t at) {
+  return 3 + std::size_t{static_cast<unsigned char>(bytes[at + 2])};
+}
+
 bool is_digits(std::string_view text) {
   return !text.empty() &&
          std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -68,21 +76,24 @@ bool is_digits(std::string_view text) {
 // Marks the chart whose digits a meter line of the journal names, if one does: the same
 // offset, and the same digits as the new text (the file's bytes are those the entry's
 // hash names, so the meter read there is the new text's number).
-void mark_meter(Marking& marking, const SongKey& key, std::uint32_t offset,
-                std::string_view new_text, std::string_view old_text, int run) {
+void mark_meter(Marking& marking, const SongKey& key, RescaledSong& record, std::uint32_t offset,
+                std::string_view new_text, std::string_view old_text) {
   const Song& song =
       marking.groups[static_cast<std::size_t>(key.group)].songs[static_cast<std::size_t>(key.song)];
-  RescaledChart found{key.group, key.song, 0, run, {}};
-  if (!is_digits(old_text) || old_text.size() >= sizeof found.old_text) return;
+  if (!is_digits(old_text) || old_text.size() > 255) return;
   std::optional<LeadingNumber> number = leading_number(new_text);
   if (!number || number->digits != new_text.size()) return;
-  for (const Chart& chart : song.charts) {
+  for (std::size_t c = 0; c < song.charts.size() && c <= 0xFFFF; ++c) {
+    const Chart& chart = song.charts[c];
     if (chart.digits.offset != offset || chart.digits.length != number->digits ||
         chart.meter != number->value)
       continue;
-    found.chart = static_cast<std::int32_t>(&chart - song.charts.data());
-    std::memcpy(found.old_text, old_text.data(), old_text.size());
-    marking.rescaled.charts.push_back(found);
+    std::string& bytes = marking.rescaled.old_meters;
+    bytes += static_cast<char>(c & 0xFF);
+    bytes += static_cast<char>(c >> 8);
+    bytes += static_cast<char>(old_text.size());
+    bytes += old_text;
+    record.end = static_cast<std::uint32_t>(bytes.size());
     return;
   }
 }
@@ -90,7 +101,7 @@ void mark_meter(Marking& marking, const SongKey& key, std::uint32_t offset,
 // Claims the open song whose file holds the bytes entry `number` wrote, at its path
 // (`path` as the journal writes it).
 void claim_song(Marking& marking, std::string_view path, std::uint64_t new_hash, int number,
-                std::vector<Claim>& claims) {
+                int run, std::vector<Claim>& claims) {
   auto [begin, end] =
       std::equal_range(marking.keys.begin(), marking.keys.end(), SongKey{new_hash, 0, 0},
                        [](const SongKey& a, const SongKey& b) { return a.hash < b.hash; });
@@ -106,8 +117,9 @@ void claim_song(Marking& marking, std::string_view path, std::uint64_t new_hash,
     if (marking.state[at] != SongState::Open ||
         song_path(group, group.songs[static_cast<std::size_t>(key->song)]) != path)
       continue;
-    std::size_t charts = marking.rescaled.charts.size();
-    claims.push_back(Claim{at, number, charts, charts});
+    auto bytes = static_cast<std::uint32_t>(marking.rescaled.old_meters.size());
+    claims.push_back(Claim{at, number, marking.rescaled.songs.size()});
+    marking.rescaled.songs.push_back(RescaledSong{key->group, key->song, run, bytes, bytes});
     marking.state[at] = SongState::Claimed;
     return;
   }
@@ -117,18 +129,17 @@ void claim_song(Marking& marking, std::string_view path, std::uint64_t new_hash,
 // loses its charts and stays open for older journals. (A file the run kept, or renamed
 // without marking it, is told by its bytes: only a new file has the new hash.)
 void settle_claims(Marking& marking, const std::vector<Claim>& claims,
-                   const std::vector<bool>& restored, std::size_t first_chart) {
-  std::vector<RescaledChart>& charts = marking.rescaled.charts;
+                   const std::vector<bool>& restored, std::size_t first_record) {
+  std::vector<RescaledSong>& songs = marking.rescaled.songs;
   for (const Claim& claim : claims) {
     bool placed = !restored[static_cast<std::size_t>(claim.file)];
     marking.state[claim.key] = placed ? SongState::Resolved : SongState::Open;
     marking.open -= placed ? 1 : 0;
-    if (!placed)
-      for (std::size_t c = claim.first; c < claim.end; ++c) charts[c].chart = -1;
+    if (!placed) songs[claim.record].run = -1;
   }
-  charts.erase(std::remove_if(charts.begin() + static_cast<std::ptrdiff_t>(first_chart),
-                              charts.end(), [](const RescaledChart& c) { return c.chart < 0; }),
-               charts.end());
+  songs.erase(std::remove_if(songs.begin() + static_cast<std::ptrdiff_t>(first_record), songs.end(),
+                             [](const RescaledSong& song) { return song.run < 0; }),
+              songs.end());
 }
 
 using journal_text::next_word;
@@ -166,15 +177,16 @@ bool walk_line(JournalWalk& walk, std::string_view line) {
     if (!parse_number(next_word(line), old_hash, 16) ||
         !parse_number(next_word(line), new_hash, 16))
       return false;
-    if (number == walk.file) claim_song(walk.marking, walk.path, new_hash, number, walk.claims);
+    if (number == walk.file)
+      claim_song(walk.marking, walk.path, new_hash, number, walk.run, walk.claims);
   } else if (word == "meter") {
     if (!parse_number(next_word(line), offset)) return false;
     std::string_view new_text = next_word(line);
     std::string_view old_text = next_word(line);
     if (!current) return true;
-    mark_meter(walk.marking, walk.marking.keys[walk.claims.back().key], offset, new_text, old_text,
-               walk.run);
-    walk.claims.back().end = walk.marking.rescaled.charts.size();
+    const Claim& claim = walk.claims.back();
+    mark_meter(walk.marking, walk.marking.keys[claim.key],
+               walk.marking.rescaled.songs[claim.record], offset, new_text, old_text);
   } else if (word == "restored") {
     walk.restored[static_cast<std::size_t>(number)] = true;
   } else if (word != "replaced" && word != "kept" && word != "restoring" && word != "temp" &&
@@ -196,7 +208,7 @@ void read_one_journal(Marking& marking, const FoundJournal& journal) {
   char date[32] = "an unknown day";
   if (gmtime_r(&started, &utc) != nullptr) std::strftime(date, sizeof date, "%Y-%m-%d", &utc);
   marking.rescaled.run_dates.emplace_back(date);
-  std::size_t first_chart = marking.rescaled.charts.size();
+  std::size_t first_record = marking.rescaled.songs.size();
   JournalWalk walk{marking, run, {}, {}, 0, {}};
   std::vector<char> buffer(1 << 18);
   std::size_t kept = 0;  // the start of a line carried over from the last read
@@ -213,7 +225,7 @@ void read_one_journal(Marking& marking, const FoundJournal& journal) {
     kept = bytes.size() - end;
     std::memmove(buffer.data(), buffer.data() + end, kept);
   }
-  settle_claims(marking, walk.claims, walk.restored, first_chart);
+  settle_claims(marking, walk.claims, walk.restored, first_record);
 }
 
 }  // namespace
@@ -224,44 +236,48 @@ void mark_rescaled_charts(std::vector<SongGroup>& groups, RescaledCharts& rescal
   marking.state.assign(marking.keys.size(), SongState::Open);
   marking.open = marking.keys.size();
   if (marking.open == 0) return;
-  // At most every chart is marked: room for that once, rather than the copies of a growing
-  // table (the pages of a fresh block are what costs here).
+  // Room for the most that can be marked, once, rather than the copies of growing tables
+  // (the pages of a fresh block are what costs here).
   std::size_t charts = 0;
   for (const SongKey& key : marking.keys)
     charts += groups[static_cast<std::size_t>(key.group)]
                   .songs[static_cast<std::size_t>(key.song)]
                   .charts.size();
-  rescaled.charts.reserve(charts);
+  rescaled.songs.reserve(marking.keys.size());
+  rescaled.old_meters.reserve(charts * 6);
   for (const FoundJournal& journal : journals_newest_first(".")) {
     read_one_journal(marking, journal);
     if (marking.open == 0) break;
   }
-  // One journal gives its charts in library order, as the rewrite walks the library.
-  auto in_order = [](const RescaledChart& a, const RescaledChart& b) {
-    return std::tie(a.group, a.song, a.chart) < std::tie(b.group, b.song, b.chart);
+  // One journal gives its songs in library order, as the rewrite walks the library.
+  auto in_order = [](const RescaledSong& a, const RescaledSong& b) {
+    return std::tie(a.group, a.song) < std::tie(b.group, b.song);
   };
-  if (!std::is_sorted(rescaled.charts.begin(), rescaled.charts.end(), in_order))
-    std::sort(rescaled.charts.begin(), rescaled.charts.end(), in_order);
-  for (const RescaledChart& chart : rescaled.charts)
-    groups[static_cast<std::size_t>(chart.group)]
-        .songs[static_cast<std::size_t>(chart.song)]
-        .charts[static_cast<std::size_t>(chart.chart)]
-        .rescaled = true;
+  if (!std::is_sorted(rescaled.songs.begin(), rescaled.songs.end(), in_order))
+    std::sort(rescaled.songs.begin(), rescaled.songs.end(), in_order);
+  const std::string& bytes = rescaled.old_meters;
+  for (const RescaledSong& record : rescaled.songs) {
+    Song& song =
+        groups[static_cast<std::size_t>(record.group)].songs[static_cast<std::size_t>(record.song)];
+    for (std::size_t at = record.first; at < record.end; at += entry_size(bytes, at))
+      song.charts[entry_chart(bytes, at)].rescaled = true;
+  }
 }
 
-const RescaledChart* find_rescaled(const RescaledCharts& rescaled, int group, int song, int chart) {
-  auto at = std::lower_bound(rescaled.charts.begin(), rescaled.charts.end(),
-                             std::tuple(group, song, chart),
-                             [](const RescaledChart& a, const std::tuple<int, int, int>& b) {
-                               return std::tie(a.group, a.song, a.chart) < b;
-                             });
-  if (at == rescaled.charts.end() ||
-      std::tie(at->group, at->song, at->chart) != std::tuple(group, song, chart))
-    return nullptr;
-  return &*at;
-}
-
-std::string rescaled_words(const RescaledCharts& rescaled, const RescaledChart& chart) {
-  return "already rescaled on " + rescaled.run_dates[static_cast<std::size_t>(chart.run)] +
-         " from " + chart.old_text;
+std::optional<std::string> rescaled_words(const RescaledCharts& rescaled, int group, int song,
+                                          int chart) {
+  auto record =
+      std::lower_bound(rescaled.songs.begin(), rescaled.songs.end(), std::tuple(group, song),
+                       [](const RescaledSong& a, const std::tuple<int, int>& b) {
+                         return std::tie(a.group, a.song) < b;
+                       });
+  if (record == rescaled.songs.end() ||
+      std::tie(record->group, record->song) != std::tie(group, song))
+    return std::nullopt;
+  const std::string& bytes = rescaled.old_meters;
+  for (std::size_t at = record->first; at < record->end; at += entry_size(bytes, at))
+    if (entry_chart(bytes, at) == static_cast<std::size_t>(chart))
+      return "already rescaled on " + rescaled.run_dates[static_cast<std::size_t>(record->run)] +
+             " from " + bytes.substr(at + 3, entry_size(bytes, at) - 3);
+  return std::nullopt;
 }

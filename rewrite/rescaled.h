@@ -16,23 +16,29 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "library/library.h"
 
-// One chart an earlier run rescaled, whose song file still holds what that run wrote.
-struct RescaledChart {
+// A song file whose charts an earlier run rescaled, the file still holding what that run
+// wrote; its marked charts are [first, end) in RescaledCharts::old_meters.
+struct RescaledSong {
   std::int32_t group;
   std::int32_t song;
-  std::int32_t chart;
-  std::int32_t run;   // its run in RescaledCharts::run_dates
-  char old_text[12];  // the meter's digits before that run, ending in '\0'
+  std::int32_t run;  // in RescaledCharts::run_dates
+  std::uint32_t first;
+  std::uint32_t end;
 };
 
-// The rescaled charts of a library, and the days their runs began.
+// The rescaled charts of a library, and the days their runs began. Per marked chart,
+// `old_meters` holds its index in the song (two bytes, low first), the length of its
+// meter's digits before that run (one byte) and those digits: a few bytes a chart, as a
+// full rewrite of a large library marks every chart.
 struct RescaledCharts {
-  std::vector<RescaledChart> charts;   // sorted by group, song and chart
+  std::vector<RescaledSong> songs;  // sorted by group and song
+  std::string old_meters;
   std::vector<std::string> run_dates;  // per journal read: "2026-12-07" (UTC)
 };
 
@@ -41,8 +47,7 @@ struct RescaledCharts {
 // the scan (the library sorted) and before the selection is counted.
 void mark_rescaled_charts(std::vector<SongGroup>& groups, RescaledCharts& rescaled);
 
-// The rescaled chart `chart` of song `song` of group `group`, or null when it was not.
-const RescaledChart* find_rescaled(const RescaledCharts& rescaled, int group, int song, int chart);
-
-// The report's words for a chart rescaled before: "already rescaled on 2026-12-07 from 12".
-std::string rescaled_words(const RescaledCharts& rescaled, const RescaledChart& chart);
+// The report's words for chart `chart` of song `song` of group `group` when an earlier
+// run rescaled it ("already rescaled on 2026-12-07 from 12"), or nothing.
+std::optional<std::string> rescaled_words(const RescaledCharts& rescaled, int group, int song,
+                                          int chart);

@@ -39,11 +39,9 @@ std::vector<ConvertedMeter> convert_selected(const Song& song, const ScaleTable&
     MeterEdit edit{chart.digits, chart.meter, convert_meter(chart.meter, step)};
     ConvertedMeter& meter =
         converted.emplace_back(ConvertedMeter{chart.mode, chart.difficulty, edit});
-    const RescaledChart* before =
-        chart.rescaled && rescaled != nullptr
-            ? find_rescaled(*rescaled, group, song_index, static_cast<int>(c))
-            : nullptr;
-    if (before != nullptr) meter.rescaled = rescaled_words(*rescaled, *before);
+    if (chart.rescaled && rescaled != nullptr)
+      if (auto words = rescaled_words(*rescaled, group, song_index, static_cast<int>(c)))
+        meter.rescaled = std::move(*words);
   }
   return converted;
 }
