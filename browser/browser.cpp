@@ -41,7 +41,6 @@ constexpr std::string_view browser_help_page[] = {
 
 BrowserState make_browser_state(const std::vector<SongGroup>& groups, int list_height) {
   BrowserState state{build_rows(groups), 0, 0, list_height};
-  state.index = build_search_index(state.rows, groups);
   state.counts = count_selection(groups);
   return state;
 }

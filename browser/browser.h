@@ -23,10 +23,10 @@ struct SearchStart {
 
 struct BrowserState {
   std::vector<TreeRow> rows;
-  int cursor;                                  // index into rows; always a visible row
-  int top;                                     // visible rows scrolled off above the list
-  int list_height;                             // list lines: the screen's lines - 3
-  SearchIndex index{};                         // the folded names and titles
+  int cursor;           // index into rows; always a visible row
+  int top;              // visible rows scrolled off above the list
+  int list_height;      // list lines: the screen's lines - 3
+  SearchIndex index{};  // the folded names and titles, built at the first search
   BrowserPrompt prompt = BrowserPrompt::None;  // what the prompt line shows
   std::string search_text{};                   // typed at the prompt, kept for n and N
   bool search_failed = false;                  // the search text is not found

@@ -162,6 +162,10 @@ bool handle_browser_key(BrowserState& state, std::vector<SongGroup>& groups, int
     return false;
   }
   if (row_count(state.rows) == 0) return false;  // nothing to move over, search or select
+  // The search index is built when first needed (a search, or a rule over the songs a
+  // search found), so that the first frame does not wait for it.
+  if ((key == '/' || key == 'n' || key == 'N' || key == 'm') && state.index.entries.empty())
+    state.index = build_search_index(state.rows, groups);
   switch (key) {
   case up_key:
   case 'k': move_up(state); break;

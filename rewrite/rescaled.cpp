@@ -232,6 +232,8 @@ void read_one_journal(Marking& marking, const FoundJournal& journal) {
 
 void mark_rescaled_charts(std::vector<SongGroup>& groups, RescaledCharts& rescaled) {
   rescaled = RescaledCharts{};
+  std::vector<FoundJournal> journals = journals_newest_first(".");
+  if (journals.empty()) return;  // the common case: nothing to match the songs with
   Marking marking{groups, rescaled, songs_by_hash(groups), {}, 0};
   marking.state.assign(marking.keys.size(), SongState::Open);
   marking.open = marking.keys.size();
@@ -245,7 +247,7 @@ void mark_rescaled_charts(std::vector<SongGroup>& groups, RescaledCharts& rescal
                   .charts.size();
   rescaled.songs.reserve(marking.keys.size());
   rescaled.old_meters.reserve(charts * 6);
-  for (const FoundJournal& journal : journals_newest_first(".")) {
+  for (const FoundJournal& journal : journals) {
     read_one_journal(marking, journal);
     if (marking.open == 0) break;
   }
