@@ -26,7 +26,7 @@ std::string folder_of(const std::string& path) {
 // without one, through the folder of `path`. Returns false when that fails.
 bool flush_file_system(int fd, const std::string& path) {
   if (fd >= 0) return call_flush_file_system(fd) == 0;
-  JournalFd folder{open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+  OwnedFd folder{open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
   return folder.fd >= 0 && call_flush_file_system(folder.fd) == 0;
 }
 

@@ -296,9 +296,9 @@ JournalRecord stop_reading(JournalReader& reader) {
 
 }  // namespace
 
-JournalFd::JournalFd(JournalFd&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
+OwnedFd::OwnedFd(OwnedFd&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
 
-JournalFd& JournalFd::operator=(JournalFd&& other) noexcept {
+OwnedFd& OwnedFd::operator=(OwnedFd&& other) noexcept {
   if (this != &other) {
     if (fd >= 0) close(fd);
     fd = std::exchange(other.fd, -1);
@@ -306,7 +306,7 @@ JournalFd& JournalFd::operator=(JournalFd&& other) noexcept {
   return *this;
 }
 
-JournalFd::~JournalFd() {
+OwnedFd::~OwnedFd() {
   if (fd >= 0) close(fd);
 }
 

@@ -80,18 +80,18 @@ struct Journal {
 };
 
 // An open file descriptor, closed when it goes away.
-struct JournalFd {
+struct OwnedFd {
   int fd = -1;
-  JournalFd() = default;
-  explicit JournalFd(int open_fd) : fd(open_fd) {}
-  JournalFd(JournalFd&& other) noexcept;
-  JournalFd& operator=(JournalFd&& other) noexcept;
-  ~JournalFd();
+  OwnedFd() = default;
+  explicit OwnedFd(int open_fd) : fd(open_fd) {}
+  OwnedFd(OwnedFd&& other) noexcept;
+  OwnedFd& operator=(OwnedFd&& other) noexcept;
+  ~OwnedFd();
 };
 
 // A journal open for adding records.
 struct JournalWriter {
-  JournalFd file;
+  OwnedFd file;
   std::string name;
   std::uint64_t device = 0;  // the file system it lies on
   off_t size = 0;            // its bytes, every one written whole
@@ -129,7 +129,7 @@ std::string journal_mark(std::string_view word, int number, const std::optional<
 
 // A journal read one line at a time, with no more than a line's worth of its bytes held.
 struct JournalReader {
-  JournalFd file;
+  OwnedFd file;
   std::unique_ptr<char[]> buffer;
   std::size_t start = 0;  // the unread bytes are buffer[start, end)
   std::size_t end = 0;

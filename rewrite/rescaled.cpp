@@ -200,7 +200,7 @@ bool walk_line(JournalWalk& walk, std::string_view line) {
 // the bytes as they are read, with nothing kept of an entry that claimed no song; a last
 // line without its line end (a write cut short) is left out.
 void read_one_journal(Marking& marking, const FoundJournal& journal) {
-  JournalFd file(open(journal.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+  OwnedFd file(open(journal.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
   if (file.fd < 0) return;
   int run = static_cast<int>(marking.rescaled.run_dates.size());
   std::time_t started = static_cast<std::time_t>(journal.started_seconds);

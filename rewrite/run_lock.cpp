@@ -22,30 +22,16 @@ int open_lock_file(const std::string& path) {
 
 }  // namespace
 
-RunLock::RunLock(RunLock&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
-
-RunLock& RunLock::operator=(RunLock&& other) noexcept {
-  if (this != &other) {
-    if (fd >= 0) close(fd);
-    fd = std::exchange(other.fd, -1);
-  }
-  return *this;
-}
-
-RunLock::~RunLock() {
-  if (fd >= 0) close(fd);
-}
-
 std::optional<RunLock> lock_library(const std::string& folder, std::string& error) {
   RunLock lock;
-  lock.fd = open_lock_file(folder + "/" + run_lock_name);
-  if (lock.fd < 0) {
+  lock.file.fd = open_lock_file(folder + "/" + run_lock_name);
+  if (lock.file.fd < 0) {
     error = std::string("cannot create the lock file ") + run_lock_name + " beside Songs (" +
             std::strerror(errno) +
             "); rerate keeps its lock and undo journals there, so no song file was changed";
     return std::nullopt;
   }
-  while (flock(lock.fd, LOCK_EX | LOCK_NB) != 0) {
+  while (flock(lock.file.fd, LOCK_EX | LOCK_NB) != 0) {
     if (errno == EINTR) continue;
     error = errno == EWOULDBLOCK ? "another rerate is working on this library (it holds " +
                                        std::string(run_lock_name) + "); no song file was changed"

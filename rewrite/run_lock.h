@@ -11,18 +11,14 @@
 #include <optional>
 #include <string>
 
+#include "rewrite/journal.h"
+
 // The name of the lock file, beside Songs.
 constexpr const char* run_lock_name = "rerate.lock";
 
-// The lock of a library, held while the record lives.
+// The lock of a library, held while the record lives (the lock file's descriptor).
 struct RunLock {
-  int fd = -1;
-  RunLock() = default;
-  RunLock(RunLock&& other) noexcept;
-  RunLock& operator=(RunLock&& other) noexcept;
-  RunLock(const RunLock&) = delete;
-  RunLock& operator=(const RunLock&) = delete;
-  ~RunLock();
+  OwnedFd file;
 };
 
 // Takes the lock of the library whose Songs folder lies in `folder`, without waiting.
