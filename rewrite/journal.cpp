@@ -296,20 +296,6 @@ JournalRecord stop_reading(JournalReader& reader) {
 
 }  // namespace
 
-OwnedFd::OwnedFd(OwnedFd&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
-
-OwnedFd& OwnedFd::operator=(OwnedFd&& other) noexcept {
-  if (this != &other) {
-    if (fd >= 0) close(fd);
-    fd = std::exchange(other.fd, -1);
-  }
-  return *this;
-}
-
-OwnedFd::~OwnedFd() {
-  if (fd >= 0) close(fd);
-}
-
 std::string journal_name(std::time_t now) {
   std::tm utc{};
   gmtime_r(&now, &utc);

@@ -79,16 +79,6 @@ struct Journal {
   std::string stopped;             // where reading stopped early and why, or empty
 };
 
-// An open file descriptor, closed when it goes away.
-struct OwnedFd {
-  int fd = -1;
-  OwnedFd() = default;
-  explicit OwnedFd(int open_fd) : fd(open_fd) {}
-  OwnedFd(OwnedFd&& other) noexcept;
-  OwnedFd& operator=(OwnedFd&& other) noexcept;
-  ~OwnedFd();
-};
-
 // A journal open for adding records.
 struct JournalWriter {
   OwnedFd file;

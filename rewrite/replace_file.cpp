@@ -22,20 +22,12 @@ volatile std::sig_atomic_t interrupt_signal = 0;  // set by the InterruptCatcher
 
 void catch_interrupt(int signal_number) { interrupt_signal = signal_number; }
 
-// Closes a file descriptor when it goes out of scope.
-struct FileDescriptor {
-  int fd;
-  ~FileDescriptor() {
-    if (fd >= 0) close(fd);
-  }
-};
-
 // The target's mode and owner, if this user may open it for writing and it is still the
 // regular file `expected` describes. The open itself is the test, so every rule of the
 // system (permission bits, access lists, a read-only mount) has its say; the file is not
 // changed. It stays open in `file`, for its attributes to be read.
 std::optional<struct stat> writable_file_info(const std::string& target, const FileStamp& expected,
-                                              FileDescriptor& file) {
+                                              OwnedFd& file) {
   file.fd = call_open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
   if (file.fd < 0) return std::nullopt;
   struct stat info;
@@ -61,7 +53,7 @@ std::string folder_of(const std::string& target) {
   return slash == 0 ? std::string("/") : target.substr(0, slash);
 }
 
-bool fill_temp_file(int fd, std::string_view content, const FileDescriptor& original_file,
+bool fill_temp_file(int fd, std::string_view content, const OwnedFd& original_file,
                     const struct stat& original) {
   if (!write_all(fd, content)) return false;
   return copy_file_attributes(original_file.fd, fd, original);
@@ -104,7 +96,7 @@ std::optional<std::string> resolve_target(const std::string& path) {
 
 std::optional<Replacement> write_replacement(const std::string& target, std::string_view content,
                                              const FileStamp& expected) {
-  FileDescriptor original_file{-1};
+  OwnedFd original_file;
   std::optional<struct stat> original = writable_file_info(target, expected, original_file);
   if (!original) return std::nullopt;
   std::string folder = folder_of(target);
@@ -112,7 +104,7 @@ std::optional<Replacement> write_replacement(const std::string& target, std::str
   replacement.target = target;
   replacement.expected = expected;
   std::string name = folder == "/" ? std::string(temp_file_pattern) : folder + temp_file_pattern;
-  FileDescriptor temp{call_create_temp(name.data(), static_cast<int>(temp_file_suffix.size()))};
+  OwnedFd temp{call_create_temp(name.data(), static_cast<int>(temp_file_suffix.size()))};
   if (temp.fd < 0) return std::nullopt;
   replacement.temp = name;  // removed with the record from here on
   if (!fill_temp_file(temp.fd, content, original_file, *original)) return std::nullopt;
@@ -122,7 +114,7 @@ std::optional<Replacement> write_replacement(const std::string& target, std::str
 }
 
 bool could_replace(const std::string& target, const FileStamp& expected) {
-  FileDescriptor original_file{-1};
+  OwnedFd original_file;
   return writable_file_info(target, expected, original_file) &&
          faccessat(AT_FDCWD, folder_of(target).c_str(), W_OK | X_OK, AT_EACCESS) == 0;
 }

@@ -8,20 +8,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace {
 
 // A buffer above this size after a read is given back, so that one huge file does not
 // keep its memory for the rest of the run.
 constexpr std::size_t kept_buffer_size = 4 << 20;
-
-// Closes a file descriptor when it goes out of scope.
-struct FileDescriptor {
-  int fd;
-  ~FileDescriptor() {
-    if (fd >= 0) close(fd);
-  }
-};
 
 void grow(FileBuffer& buffer, std::size_t capacity) {
   auto bigger = std::make_unique_for_overwrite<char[]>(capacity);
@@ -52,8 +45,22 @@ bool read_all(int fd, FileBuffer& buffer, std::size_t expected) {
 
 }  // namespace
 
+OwnedFd::OwnedFd(OwnedFd&& other) noexcept : fd(std::exchange(other.fd, -1)) {}
+
+OwnedFd& OwnedFd::operator=(OwnedFd&& other) noexcept {
+  if (this != &other) {
+    if (fd >= 0) close(fd);
+    fd = std::exchange(other.fd, -1);
+  }
+  return *this;
+}
+
+OwnedFd::~OwnedFd() {
+  if (fd >= 0) close(fd);
+}
+
 std::optional<FileStamp> read_file_into(const std::string& path, FileBuffer& buffer) {
-  FileDescriptor file{open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
+  OwnedFd file{open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
   buffer.size = 0;
   if (file.fd < 0) return std::nullopt;
   struct stat info;

@@ -26,6 +26,16 @@ struct FileStamp {
   bool operator==(const FileStamp&) const = default;
 };
 
+// An open file descriptor, closed when it goes away.
+struct OwnedFd {
+  int fd = -1;
+  OwnedFd() = default;
+  explicit OwnedFd(int open_fd) : fd(open_fd) {}
+  OwnedFd(OwnedFd&& other) noexcept;
+  OwnedFd& operator=(OwnedFd&& other) noexcept;
+  ~OwnedFd();
+};
+
 // A buffer that song files are read into one after another, grown as needed.
 struct FileBuffer {
   std::unique_ptr<char[]> bytes;
