@@ -17,11 +17,6 @@
 
 namespace {
 
-std::string folder_of(const std::string& path) {
-  std::size_t slash = path.rfind('/');
-  return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
 // Puts on disk everything written to the file system of `device`, reached through `fd` or,
 // without one, through the folder of `path`. Returns false when that fails.
 bool flush_file_system(int fd, const std::string& path) {

@@ -32,6 +32,7 @@
 
 #include <sys/types.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <ctime>
@@ -183,6 +184,12 @@ inline std::string_view next_word(std::string_view& line) {
   std::string_view word = line.substr(0, space);
   line = space == std::string_view::npos ? std::string_view() : line.substr(space + 1);
   return word;
+}
+
+// Whether `text` is one or more digits, as a meter's text in a journal is.
+inline bool is_digits(std::string_view text) {
+  return !text.empty() &&
+         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Whether `word` is a whole number in `base`, read into `number`.

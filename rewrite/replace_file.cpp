@@ -48,11 +48,6 @@ bool write_all(int fd, std::string_view content) {
   return true;
 }
 
-std::string folder_of(const std::string& target) {
-  std::size_t slash = target.rfind('/');
-  return slash == 0 ? std::string("/") : target.substr(0, slash);
-}
-
 bool fill_temp_file(int fd, std::string_view content, const OwnedFd& original_file,
                     const struct stat& original) {
   if (!write_all(fd, content)) return false;
@@ -85,6 +80,11 @@ Replacement& Replacement::operator=(Replacement&& other) noexcept {
 }
 
 Replacement::~Replacement() { remove_temp(*this); }
+
+std::string folder_of(const std::string& path) {
+  std::size_t slash = path.rfind('/');
+  return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
 
 std::optional<std::string> resolve_target(const std::string& path) {
   char* resolved = realpath(path.c_str(), nullptr);

@@ -29,6 +29,9 @@ struct Replacement {
   ~Replacement();
 };
 
+// The folder of `path`, a path with a slash in it ("/" for a file at the root).
+std::string folder_of(const std::string& path);
+
 // The file `path` names once every symbolic link is followed, as an absolute path.
 std::optional<std::string> resolve_target(const std::string& path);
 

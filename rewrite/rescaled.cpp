@@ -68,11 +68,6 @@ std::size_t entry_size(std::string_view bytes, std::size_t at) {
   return 3 + std::size_t{static_cast<unsigned char>(bytes[at + 2])};
 }
 
-bool is_digits(std::string_view text) {
-  return !text.empty() &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 // Marks the chart whose digits a meter line of the journal names, if one does: the same
 // offset, and the same digits as the new text (the file's bytes are those the entry's
 // hash names, so the meter read there is the new text's number).
@@ -80,7 +75,7 @@ void mark_meter(Marking& marking, const SongKey& key, RescaledSong& record, std:
                 std::string_view new_text, std::string_view old_text) {
   const Song& song =
       marking.groups[static_cast<std::size_t>(key.group)].songs[static_cast<std::size_t>(key.song)];
-  if (!is_digits(old_text) || old_text.size() > 255) return;
+  if (!journal_text::is_digits(old_text) || old_text.size() > 255) return;
   std::optional<LeadingNumber> number = leading_number(new_text);
   if (!number || number->digits != new_text.size()) return;
   for (std::size_t c = 0; c < song.charts.size() && c <= 0xFFFF; ++c) {

@@ -113,8 +113,7 @@ std::optional<std::string> file_in_songs(const SongsBeside& place, const Journal
 }
 
 bool is_meter_text(std::string_view text) {
-  return !text.empty() && text.size() <= longest_meter_text &&
-         std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return text.size() <= longest_meter_text && journal_text::is_digits(text);
 }
 
 // What the undo does with a file of the journal.
